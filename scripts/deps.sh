@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building and testing Ortholux needs on Debian 12, only where it is missing.
+set -euo pipefail
+
+packages=(
+    cmake make g++ python3 pkg-config
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+    wine wine64 xvfb xauth xdotool imagemagick x11-utils
+    fonts-ipafont-gothic locales libx11-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+done
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
+# Wine must run with code page 932, which comes from a Japanese locale.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    echo "Generating the ja_JP.UTF-8 locale"
+    "${sudo_cmd[@]}" sh -c "grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen; locale-gen >/dev/null"
+fi

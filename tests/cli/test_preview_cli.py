@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""The ortholux-preview tool as a user runs it: output line, exit status, written image."""
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+TOOL = None
+
+
+def drawing(code=b"1015", entries=2, bits=8, width=3, height=2, table=(0, 0xFFFFFF)):
+    """A minimal drawing: release code, directory at 0x40, 8-bit thumbnail at 0x100."""
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, 0, 0, 0, len(table), 0)
+    thumb = info + b"".join(struct.pack("<I", c) for c in table) + bytes(8)
+    head = bytearray(0x100)
+    head[0:2] = b"AC"
+    head[2:6] = code.ljust(4, b"\0")
+    head[13:17] = struct.pack("<I", 0x40)
+    head[0x40 + 20] = entries
+    head[0x40 + 31:0x40 + 39] = struct.pack("<II", 0x100, len(thumb))
+    return bytes(head) + thumb
+
+
+class PreviewTool(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def write(self, name, data):
+        path = os.path.join(self.dir.name, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def run_tool(self, *args):
+        env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        return subprocess.run([TOOL, *args], capture_output=True, env=env)
+
+    def test_ready_prints_size_and_writes_the_rebuilt_image(self):
+        src = self.write("a.dwg", drawing())
+        out = os.path.join(self.dir.name, "a.bmp")
+        r = self.run_tool(src, out)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, b"Ready 1015 3x2 bmp\n")
+        with open(out, "rb") as f:
+            image = f.read()
+        self.assertEqual(image[:2], b"BM")
+        self.assertEqual(struct.unpack_from("<I", image, 10)[0], 54 + 4 * 2)
+        # black and white exchanged
+        self.assertEqual(struct.unpack_from("<II", image, 54), (0xFFFFFF, 0))
+
+    def test_nothing_to_show_exits_3(self):
+        r = self.run_tool(self.write("old.dwg", drawing(code=b"1009")))
+        self.assertEqual((r.returncode, r.stdout), (3, b"BelowRange 1009\n"))
+        r = self.run_tool(self.write("three.dwg", drawing(entries=3)))
+        self.assertEqual((r.returncode, r.stdout), (3, b"NoBitmap 1015\n"))
+
+    def test_errors_are_converted_to_the_terminal_encoding(self):
+        missing = os.path.join(self.dir.name, "図面.dwg")
+        r = self.run_tool(missing)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stderr.decode("utf-8"), "ファイル %s は開けません\n" % missing)
+        r = self.run_tool(self.write("cut.dwg", drawing()[:-9]))
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stderr.decode("utf-8"), "ストリームからの読み込みエラー\n")
+
+    def test_usage(self):
+        self.assertEqual(self.run_tool().returncode, 2)
+        self.assertEqual(self.run_tool("a", "b", "c").returncode, 2)
+        r = self.run_tool("--help")
+        self.assertEqual(r.returncode, 0)
+        self.assertIn(b"Exit status", r.stdout)
+
+
+if __name__ == "__main__":
+    TOOL = sys.argv.pop(1)
+    unittest.main()
