@@ -1,23 +1,34 @@
 #pragma once
 // Parses an in-memory BMP file the way the viewer's decoder does, so the platform only has to
 // make a bitmap from a checked header, colour table and pixel rows.
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
+// Images whose uncompressed rows would take more than this are refused as invalid: a
+// thumbnail is a few hundred pixels wide, and a damaged size must not become a huge buffer.
+inline constexpr std::size_t kMaxDibPixelBytes = std::size_t{256} << 20;
+
 struct DibImage {
     int32_t width = 0;
-    int32_t height = 0;              // negative: top-down rows
+    int32_t height = 0;  // negative: top-down rows
     uint16_t bitCount = 0;
     uint32_t compression = 0;        // BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3
-    std::vector<uint8_t> colors;     // colour table as BGRX quads (4 bytes an entry)
+    std::vector<uint8_t> colors;     // colour table as BGRX quads (4 bytes an entry), <= 256
     std::vector<uint8_t> bitfields;  // 12 bytes of masks with BI_BITFIELDS
-    std::vector<uint8_t> pixels;     // the full pixel rows; bytes missing from the file are 0
-    // A BITMAPINFO (40-byte header, masks, colour table) for this image, byte for byte.
+    // Uncompressed: the full pixel rows; bytes missing from the file are 0.
+    // Run-length: the compressed bytes the file holds, up to the announced size.
+    std::vector<uint8_t> pixels;
+    // A BITMAPINFO (40-byte header, masks, colour table) for this image, byte for byte; its
+    // image size is pixels.size() and its colours-used count the entries in `colors`.
     std::vector<uint8_t> BitmapInfo() const;
 };
 
 // Throws AppError(kInvalidBitmap) for a bad header (no "BM", planes != 1, unknown header size,
-// bad depth or sizes), AppError(kStreamRead) when the header or colour table is cut short.
-// Pixel data shorter than announced is not an error.
+// bad depth, compression or sizes), AppError(kStreamRead) when the file header, information
+// header, masks or colour table are cut short. Pixel data shorter than announced is not an
+// error. The colour table has the colours-used count's entries, else 2, 16 or 256 for 1, 4 or
+// 8 bits per pixel; a count above 256 is skipped whole in the file but only 256 are kept.
+// The rows are read straight after the colour table; the file header's offset is not used.
 DibImage DecodeBmp(std::span<const uint8_t> file);

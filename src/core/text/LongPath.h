@@ -12,5 +12,6 @@ public:
 };
 
 // Rewrites every component of `path`, from the drive down; components that can't be found
-// stay as written. A trailing "\" separator is dropped; "C:" ends the recursion.
+// stay as written. A trailing "\" separator is dropped; "C:" ends the recursion. Relative
+// paths (PLAN.DWG, sub\PLAN.DWG, C:PLAN.DWG) come back relative.
 std::string ExpandLongPath(const std::string& path, FileLookup& files);
