@@ -1,0 +1,39 @@
+#pragma once
+// The main window's display rules that need no window: the release label shown for a
+// drawing's release code, and the outer window size a thumbnail asks for.
+// Platform-free, so it can be tested natively.
+#include <cstdint>
+#include <string_view>
+
+namespace display {
+
+inline constexpr int kDesignOuterWidth = 257;
+inline constexpr int kDesignOuterHeight = 211;
+inline constexpr int kMinOuterWidth = 180;
+inline constexpr int kMinOuterHeight = 173;
+// The window never asks for more than the platform's coordinate range.
+inline constexpr int kMaxOuterExtent = 32767;
+// Caption, menu bar, status bar and frames: added to the thumbnail's (scaled) height.
+inline constexpr int kHeightAllowance = 73;
+
+// "ACAD R13,LT95" for "1012", "ACAD R14,LT97,LT98" for "1014", "ACAD R2000,LT2000" for
+// "1015", "unknon" for any other code.
+const char* ReleaseLabel(std::string_view releaseCode);
+
+// The integer part of value x 1.4, exactly (toward zero, no floating point).
+int64_t ScaleByOnePointFour(int32_t value);
+
+struct OuterSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The outer size a drawing's thumbnail gives the window: width x 1.4 and height x 1.4 + 73,
+// except for release "1012", whose window is as wide as the thumbnail and its height + 73.
+// Each dimension is raised to the minimum and held within kMaxOuterExtent.
+OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t height);
+
+// An outer dimension as the window takes it: at least `minimum`, at most kMaxOuterExtent.
+int ClampOuterExtent(int64_t value, int minimum);
+
+}  // namespace display

@@ -1,0 +1,137 @@
+#include "Main.h"
+
+#include <algorithm>
+
+#include "Application.h"
+#include "DisplayRules.h"
+#include "FileSystemLookup.h"
+#include "Module.h"
+#include "Shortcut.h"
+#include "Ver.h"
+#include "resource.h"
+#include "text/CommandLine.h"
+#include "text/LongPath.h"
+#include "text/ShiftJis.h"
+
+TMainForm1* MainForm1 = nullptr;
+
+namespace {
+
+constexpr int kStatusBarHeight = 20;
+constexpr int kFirstPanelDesignWidth = 50;
+constexpr char kOpenFilter[] = "CAD図面(*.DWG)\0*.DWG\0";  // the literal adds the last zero
+constexpr char kChooseFile[] = "ファイルを選択";
+
+}  // namespace
+
+TMainForm1::TMainForm1() : OpenDialog1(std::string(kOpenFilter, sizeof kOpenFilter)) {
+    MainForm1 = this;
+    CreateForm({.className = "TMainForm1",
+                .caption = "Ortholux",
+                .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
+                // Owned by the hidden application window, so it needs its own taskbar button.
+                .exStyle = WS_EX_APPWINDOW,
+                .outerSize = {display::kDesignOuterWidth, display::kDesignOuterHeight},
+                .minOuterSize = {display::kMinOuterWidth, display::kMinOuterHeight},
+                .menu = LoadMenuA(win::ModuleInstance(), MAKEINTRESOURCEA(IDR_MAINMENU1)),
+                .icon = LoadIconA(win::ModuleInstance(), IDI_MAINICON),  // null: the default
+                .font = {.face = "ＭＳ Ｐゴシック", .height = 12, .charset = SHIFTJIS_CHARSET}});
+}
+
+TMainForm1::~TMainForm1() { MainForm1 = nullptr; }
+
+void TMainForm1::CreateControls() {
+    Panel1.Create(Handle(), IDC_PANEL1);
+    Image1.Create(Panel1.Handle(), IDC_IMAGE1);
+    StatusBar1.Create(Handle(), IDC_STATUSBAR1, {kFirstPanelDesignWidth, kFirstPanelDesignWidth});
+}
+
+void TMainForm1::Resized(win::Size client) {
+    if (!Panel1.Handle() || !StatusBar1.Handle()) return;  // still being created
+    const int frameHeight = std::max(client.height - kStatusBarHeight, 0);
+    StatusBar1.Window().Move(0, frameHeight, client.width, kStatusBarHeight);
+    Panel1.Window().Move(0, 0, client.width, frameHeight);
+    const RECT inner = Panel1.InnerRect();
+    Image1.Window().Move(inner.left, inner.top, inner.right - inner.left,
+                         inner.bottom - inner.top);
+}
+
+void TMainForm1::FormCreate() {
+    // A drawing that fails to open is reported, and the window still takes drops.
+    Application->Guarded([this] { OpenCommandLineDrawing(); });
+    DragAcceptFiles(Handle(), TRUE);
+}
+
+void TMainForm1::OpenCommandLineDrawing() {
+    const auto arguments = CommandLineArguments(GetCommandLineA());
+    if (arguments.empty()) return;
+    const std::string& first = arguments.front();  // further arguments are ignored
+    if (!IsDrawingFileName(first)) {
+        StatusBar1.SetPanelText(0, kChooseFile);
+        SetFirstPanelToHalf();
+        StatusBar1.SetPanelText(1, "");
+        return;
+    }
+    FileSystemLookup files;
+    OpenDrawing(ExpandLongPath(first, files));
+}
+
+void TMainForm1::WMDropFiles(HDROP drop) {
+    const win::ScopedDrop finish(drop);  // released on every path
+    char name[256] = {};
+    DragQueryFileA(drop, 0, name, sizeof name);
+    const std::string path(name);
+    if (IsDrawingFileName(path)) OpenDrawing(path);
+}
+
+void TMainForm1::SetFirstPanelToHalf() { StatusBar1.SetPanelWidth(0, StatusBar1.Width() / 2); }
+
+// ---- menu commands ----
+
+void TMainForm1::MenuCommand(int id) {
+    switch (id) {
+    case IDM_OPEN1: mOpen1Click(); break;
+    case IDM_EXIT1: mExit1Click(); break;
+    case IDM_RESIZE: mResizeClick(); break;
+    case IDM_SHORT: mshortClick(); break;
+    case IDM_HELP1: Help1Click(); break;
+    case IDM_ABOUT1: About1Click(); break;
+    }
+}
+
+void TMainForm1::mOpen1Click() {
+    if (OpenDialog1.Execute(Application->Handle())) OpenDrawing(OpenDialog1.FileName());
+}
+
+void TMainForm1::mExit1Click() { Close(); }
+
+void TMainForm1::mResizeClick() {
+    SetOuterWidth(display::kDesignOuterWidth);
+    SetOuterHeight(display::kDesignOuterHeight);
+    SetFirstPanelToHalf();
+}
+
+void TMainForm1::mshortClick() { CreateDesktopShortcut(); }
+
+void TMainForm1::Help1Click() {
+    Application->SetHelpFile(ChangeFileExt(win::ModuleFileName(), ".hlp"));
+    // A missing or broken help file is reported by the help engine itself.
+    WinHelpA(Handle(), Application->HelpFile().c_str(), HELP_FINDER, 0);
+}
+
+void TMainForm1::About1Click() { ShowAboutBox(Handle()); }
+
+LRESULT TMainForm1::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(w) == 0 && l == 0) {  // a menu item
+            MenuCommand(LOWORD(w));
+            return 0;
+        }
+        break;
+    case WM_DROPFILES:
+        WMDropFiles(reinterpret_cast<HDROP>(w));
+        return 0;
+    }
+    return TForm::HandleMessage(message, w, l);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// TMainForm1: the viewer's main window. An image frame with the thumbnail stretched over it,
+// a two-panel status bar (file name, CAD release), the menu, and the three ways a drawing
+// comes in: the command line, the open dialog and a file dropped from the shell.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <string>
+
+#include "Form.h"
+#include "Image.h"
+#include "OpenDialog.h"
+#include "Panel.h"
+#include "StatusBar.h"
+
+class TMainForm1 : public TForm {
+public:
+    // Creates the window and its components and runs FormCreate; the window stays hidden
+    // until ShowCentered.
+    TMainForm1();
+    ~TMainForm1() override;
+
+    // Where every way of opening a drawing ends: shows its thumbnail, names it and its
+    // release in the status bar and sizes the window to the thumbnail.
+    void OpenDrawing(const std::string& path);
+
+    TPanel Panel1;
+    TImage Image1;
+    TStatusBar StatusBar1;
+    TOpenDialog OpenDialog1;
+
+protected:
+    void CreateControls() override;
+    void FormCreate() override;
+    void Resized(win::Size client) override;
+    LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
+
+private:
+    void OpenCommandLineDrawing();
+    void WMDropFiles(HDROP drop);
+    void MenuCommand(int id);
+
+    void mOpen1Click();
+    void mExit1Click();
+    void mResizeClick();
+    void mshortClick();
+    void Help1Click();
+    void About1Click();
+
+    void ShowDrawingInfo(const std::string& path, const std::string& releaseCode, int32_t width,
+                         int32_t height);
+    void SetFirstPanelToHalf();
+};
+
+// The one main window, set while it exists.
+extern TMainForm1* MainForm1;

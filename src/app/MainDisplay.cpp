@@ -1,0 +1,49 @@
+// TMainForm1's drawing display: the thumbnail into the image, the file name and release into
+// the status bar, and the window sized to the thumbnail.
+#include "DisplayRules.h"
+#include "Main.h"
+#include "Picture.h"
+#include "bitmap/Dib.h"
+#include "preview/Preview.h"
+#include "text/ShiftJis.h"
+
+namespace {
+
+Picture DecodeThumbnail(const std::vector<uint8_t>& image, ImageKind kind) {
+    if (kind == ImageKind::Png) return PictureFromPng(image);
+    return PictureFromDib(DecodeBmp(image));
+}
+
+}  // namespace
+
+void TMainForm1::OpenDrawing(const std::string& path) {
+    // A failure to read the drawing ends here, before anything on screen has changed.
+    DrawingPreview preview = ReadDrawingPreview(path);
+    switch (preview.outcome) {
+    case PreviewOutcome::BelowRange:
+        return;
+    case PreviewOutcome::NoBitmap:
+        Image1.Clear();
+        return;
+    case PreviewOutcome::Ready:
+        break;
+    }
+    {
+        // The rebuilt image goes at the end of this block, decoded or not; a picture that
+        // can't be decoded leaves the image, the status bar and the size as they were.
+        const std::vector<uint8_t> image = std::move(preview.image);
+        Image1.SetPicture(DecodeThumbnail(image, preview.info.kind));
+    }
+    ShowDrawingInfo(path, preview.info.releaseCode, preview.info.width, preview.info.height);
+}
+
+void TMainForm1::ShowDrawingInfo(const std::string& path, const std::string& releaseCode,
+                                 int32_t width, int32_t height) {
+    StatusBar1.SetPanelText(0, ExtractFileTitle(path));
+    StatusBar1.SetPanelText(1, display::ReleaseLabel(releaseCode));
+    // Width first, then height, each raised to the minimum at once; the layout follows each.
+    const display::OuterSize size = display::DrawingOuterSize(releaseCode, width, height);
+    SetOuterWidth(size.width);
+    SetOuterHeight(size.height);
+    SetFirstPanelToHalf();
+}

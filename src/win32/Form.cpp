@@ -1,0 +1,109 @@
+#include "Form.h"
+
+#include <algorithm>
+
+#include "Application.h"
+#include "TaskWindows.h"
+
+namespace {
+
+int ClampExtent(int value, int minimum) {
+    return std::clamp(value, std::max(minimum, 0), TForm::kMaxOuterExtent);
+}
+
+}  // namespace
+
+void TForm::CreateForm(const FormDesign& design) {
+    minOuter_ = design.minOuterSize;
+    RegisterOnce({.name = design.className,
+                  .style = CS_DBLCLKS,
+                  .background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                  .icon = design.icon});
+    if (design.font.face) {
+        font_.Reset(CreateFontA(-design.font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                design.font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, design.font.face));
+    }
+    CreateHandle({.exStyle = design.exStyle,
+                  .className = design.className,
+                  .text = design.caption,
+                  .style = design.style,
+                  .x = 0,
+                  .y = 0,
+                  .width = design.outerSize.width,
+                  .height = design.outerSize.height,
+                  .parent = Application ? Application->Handle() : nullptr,
+                  .menuOrId = design.menu});
+    CreateControls();
+    Resized(Window().ClientSize());
+    try {
+        FormCreate();
+    } catch (...) {
+        ShowHandlerException(std::current_exception());  // creation goes on
+    }
+}
+
+void TForm::SetOuterWidth(int width) {
+    Window().Resize(ClampExtent(width, minOuter_.width), Window().OuterSize().height);
+}
+
+void TForm::SetOuterHeight(int height) {
+    Window().Resize(Window().OuterSize().width, ClampExtent(height, minOuter_.height));
+}
+
+void TForm::ShowCentered() {
+    const win::Size outer = Window().OuterSize();
+    const int left = std::max((GetSystemMetrics(SM_CXSCREEN) - outer.width) / 2, 0);
+    const int top = std::max((GetSystemMetrics(SM_CYSCREEN) - outer.height) / 2, 0);
+    Window().MoveTo(left, top);
+    Window().Show(SW_SHOWNORMAL);
+    UpdateWindow(Handle());
+}
+
+int TForm::ShowModal() {
+    modalResult_ = 0;
+    modal_ = true;
+    {
+        win::DisabledTaskWindows disabled(Handle());
+        Window().Show(SW_SHOW);
+        SetActiveWindow(Handle());
+        MSG message;
+        while (modalResult_ == 0 && IsWindow(Handle())) {
+            if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+                PostQuitMessage(static_cast<int>(message.wParam));  // the outer loop ends too
+                if (modalResult_ == 0) modalResult_ = IDCANCEL;
+                break;
+            }
+            if (IsDialogMessageA(Handle(), &message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (Handle()) Window().Show(SW_HIDE);
+    }
+    modal_ = false;
+    return modalResult_;
+}
+
+LRESULT TForm::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(l);
+        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, minOuter_.width);
+        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, minOuter_.height);
+        return 0;
+    }
+    case WM_SIZE:
+        Resized({LOWORD(l), HIWORD(l)});
+        return 0;
+    case WM_CLOSE:
+        if (modal_) {
+            modalResult_ = IDCANCEL;
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        if (Application && Application->MainForm() == this) PostQuitMessage(0);
+        return 0;
+    }
+    return DefaultHandling(message, w, l);
+}
