@@ -1,0 +1,15 @@
+#pragma once
+// The help source is kept in UTF-8; the help file carries Shift-JIS (code page 932) text.
+#include <string>
+#include <string_view>
+
+namespace hlpc {
+
+// Converts UTF-8 text to code page 932 bytes. Throws std::runtime_error for malformed UTF-8
+// or a character that code page 932 cannot represent.
+std::string Utf8ToShiftJis(std::string_view utf8);
+
+// Number of double-byte characters in code page 932 text (lead bytes 0x81-0x9F, 0xE0-0xFC).
+std::size_t CountDoubleByteChars(std::string_view sjis);
+
+}  // namespace hlpc
