@@ -9,3 +9,6 @@ public:
     // one the system reports is taken. The search handle is closed on every path.
     std::optional<std::string> FindFirstName(const std::string& pattern) override;
 };
+
+// `path` resolved against the current directory (GetFullPathNameA); unchanged on failure.
+std::string FullPathName(const std::string& path);

@@ -22,6 +22,15 @@ constexpr int kFirstPanelDesignWidth = 50;
 constexpr char kOpenFilter[] = "CAD図面(*.DWG)\0*.DWG\0";  // the literal adds the last zero
 constexpr char kChooseFile[] = "ファイルを選択";
 
+// The help engine's main window, looked for while it starts (at most about five seconds).
+bool WaitForHelpEngine() {
+    for (int waited = 0; waited < 5000; waited += 100) {
+        if (FindWindowA("MS_WINHELP", nullptr)) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
 }  // namespace
 
 TMainForm1::TMainForm1() : OpenDialog1(std::string(kOpenFilter, sizeof kOpenFilter)) {
@@ -72,8 +81,10 @@ void TMainForm1::OpenCommandLineDrawing() {
         StatusBar1.SetPanelText(1, "");
         return;
     }
+    // A relative path names a file in the current directory, never one in the drive root.
+    const std::string path = IsRelativePath(first) ? FullPathName(first) : first;
     FileSystemLookup files;
-    OpenDrawing(ExpandLongPath(first, files));
+    OpenDrawing(ExpandLongPath(path, files));
 }
 
 void TMainForm1::WMDropFiles(HDROP drop) {
@@ -116,7 +127,12 @@ void TMainForm1::mshortClick() { CreateDesktopShortcut(); }
 void TMainForm1::Help1Click() {
     Application->SetHelpFile(ChangeFileExt(win::ModuleFileName(), ".hlp"));
     // A missing or broken help file is reported by the help engine itself.
-    WinHelpA(Handle(), Application->HelpFile().c_str(), HELP_FINDER, 0);
+    const char* file = Application->HelpFile().c_str();
+    if (!WinHelpA(Handle(), file, HELP_FINDER, 0) && WaitForHelpEngine()) {
+        // Some help engines start their window after the first request has already been
+        // given up; once the window is there, the request goes through.
+        WinHelpA(Handle(), file, HELP_FINDER, 0);
+    }
 }
 
 void TMainForm1::About1Click() { ShowAboutBox(Handle()); }

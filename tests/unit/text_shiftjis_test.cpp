@@ -122,3 +122,14 @@ TEST(ShiftJis, DrawingFileTest) {
 }
 
 }  // namespace
+
+TEST(RelativePath, OnlyPathsWithoutARootDependOnTheCurrentDirectory) {
+    for (const char* relative : {"PLAN.DWG", "sub\\PLAN.DWG", "..\\PLAN.DWG", "C:PLAN.DWG",
+                                 "表\\PLAN.DWG"}) {
+        EXPECT_TRUE(IsRelativePath(relative)) << relative;
+    }
+    for (const char* rooted : {"C:\\PLAN.DWG", "\\PLAN.DWG", "\\\\srv\\share\\PLAN.DWG", "",
+                               "Z:\\表\\PLAN.DWG"}) {
+        EXPECT_FALSE(IsRelativePath(rooted)) << rooted;
+    }
+}

@@ -92,3 +92,10 @@ bool IsDrawingFileName(std::string_view path) {
     }
     return ext == ".dwg";
 }
+
+bool IsRelativePath(std::string_view path) {
+    if (path.empty()) return false;
+    if (path[0] == '\\') return false;  // \\server\share, or the current drive's root
+    const bool drive = path.size() >= 2 && path[1] == ':';
+    return !(drive && path.size() >= 3 && path[2] == '\\');
+}

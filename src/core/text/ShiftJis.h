@@ -27,5 +27,9 @@ std::string ExtractFileDir(std::string_view path);
 // True when the path's last character is a "\" separator (not a trail byte).
 bool EndsWithSeparator(std::string_view path);
 
+// True for a path that names no drive-rooted or UNC location ("PLAN.DWG", "sub\PLAN.DWG",
+// "C:PLAN.DWG"): it depends on a current directory.
+bool IsRelativePath(std::string_view path);
+
 // The drawing-file test: extension, ASCII letters lower-cased, equal to ".dwg".
 bool IsDrawingFileName(std::string_view path);
