@@ -20,13 +20,19 @@ from .xserver import XServer
 
 _SERVER_IDLE_SECONDS = 300
 
-_SETTINGS_REG = """REGEDIT4
+_SETTINGS_REG = """Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
 "Managed"="N"
 
 [HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]
 "Browsers"="{browser}"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ Ｐ明朝"="IPAPMincho"
+"ＭＳ ゴシック"="IPAGothic"
+"ＭＳ 明朝"="IPAMincho"
 """
 
 # The home-page launcher: winebrowser runs it with the address as its argument.
@@ -90,7 +96,8 @@ class WineSession:
 
         t = time.monotonic()
         settings = self.run_dir / "settings.reg"
-        settings.write_text(_SETTINGS_REG.format(browser=browser), encoding="ascii")
+        # UTF-16 with its byte-order mark: the font names are Japanese.
+        settings.write_text(_SETTINGS_REG.format(browser=browser), encoding="utf-16")
         self._wine_tool(["wine", "reg", "import", str(settings)], "reg", 60)
         self.timings["registry"] = time.monotonic() - t
 
