@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ python3 pkg-config
+    cmake make g++ python3 python3-tk pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth xdotool imagemagick x11-utils
