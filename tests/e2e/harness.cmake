@@ -23,6 +23,10 @@ add_executable(olxselftest WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/SelfTestAp
 target_link_libraries(olxselftest PRIVATE comctl32 shell32)
 target_link_options(olxselftest PRIVATE -static)
 
+# Another program's window titled like the viewer, for the start-up hand-over tests.
+add_executable(olxtitled WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/TitledWindowApp.cpp)
+target_link_options(olxtitled PRIVATE -static)
+
 find_program(ORTHOLUX_PYTHON3 python3)
 if(NOT ORTHOLUX_PYTHON3)
     message(WARNING "e2e: python3 not found, end-to-end tests are not registered")
