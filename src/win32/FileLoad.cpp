@@ -1,5 +1,6 @@
-// Whole-file loading on Windows: readers may share the file, writers may not, so a drawing
-// that a CAD program is still writing is refused instead of read half-written.
+// Whole-file loading for the preview extraction on Windows: readers may share the file,
+// writers may not, so a drawing that a CAD program is still writing is refused instead of
+// read half-written.
 #include <windows.h>
 
 #include <algorithm>
