@@ -7,32 +7,13 @@
 #include <new>
 
 #include "Error.h"
+#include "Scoped.h"
 #include "preview/Preview.h"
 
-namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-}  // namespace
-
 std::vector<uint8_t> LoadWholeFile(const std::string& path) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
-        throw AppError(FormatMessageText(msg::kFileOpen, path));
-    }
+    const win::ScopedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw AppError(FormatMessageText(msg::kFileOpen, path));
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size)) throw AppError(msg::kStreamRead);
 

@@ -44,6 +44,10 @@ struct FindTraits {
     static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
     static void Free(HANDLE find) { FindClose(find); }
 };
+struct FileTraits {
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+    static void Free(HANDLE file) { CloseHandle(file); }
+};
 struct DropTraits {
     static HDROP Empty() { return nullptr; }
     static void Free(HDROP drop) { DragFinish(drop); }
@@ -56,6 +60,7 @@ struct MemoryDcTraits {
 using ScopedBitmap = ScopedHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using ScopedFont = ScopedHandle<HFONT, GdiObjectTraits<HFONT>>;
 using ScopedFind = ScopedHandle<HANDLE, FindTraits>;
+using ScopedFile = ScopedHandle<HANDLE, FileTraits>;
 using ScopedDrop = ScopedHandle<HDROP, DropTraits>;
 using ScopedMemoryDc = ScopedHandle<HDC, MemoryDcTraits>;
 
