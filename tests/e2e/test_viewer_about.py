@@ -287,9 +287,14 @@ class AboutBox(WineTestCase):
         finally:
             taker.kill()
             taker.wait()
-        lowered = poll(lambda: self.usage_percent(box), lambda p: p <= raised - 3, timeout=5,
-                       interval=0.1)
-        self.assertLessEqual(lowered, raised - 3, "Label6 did not come down after the free")
+        # The kernel may take a moment to count the freed block as available again, and other
+        # programs (tests run two at a time) may take memory meanwhile: the box must come down
+        # from its peak and show what the machine reports, not return exactly to `before`.
+        peak = max(raised, percent)
+        lowered = poll(lambda: self.usage_percent(box), lambda p: p <= before + 1, timeout=10,
+                       interval=0.2)
+        self.assertLess(lowered, peak, "Label6 did not come down after the free")
+        self.assertAlmostEqual(lowered, machine_share(drv.memory()), delta=2)
         _, percent, _, gauge = self.memory_snapshot(box)
         self.assertAlmostEqual(gauge.pos * 100 / gauge.high, percent, delta=1.5)
         self.close_by_enter_and_check(main, box)
