@@ -1,6 +1,7 @@
 // A drawing end to end, as the viewer opens one: the header, the rebuilt BMP image, then the
 // decoder on that image.
 #include <algorithm>
+#include <cstring>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -15,26 +16,32 @@ namespace {
 constexpr uint32_t kWhite = 0x00FFFFFF;
 constexpr uint32_t kBlack = 0x00000000;
 
+uint32_t Le32At(std::span<const uint8_t> bytes, std::size_t at) {
+    return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+           static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
 // The rebuilt image is the thumbnail behind a 14-byte file header; only whole colour-table
 // entries may differ from the thumbnail, and only black turned white or white turned black.
-void CheckRebuilt(const std::vector<uint8_t>& image, std::span<const uint8_t> thumbnail,
-                  const PreviewInfo& info) {
+// Not traced for coverage: its loop over every entry is the check's, not the code's.
+__attribute__((no_sanitize("coverage"))) void CheckRebuilt(
+    const std::vector<uint8_t>& image, std::span<const uint8_t> thumbnail, const PreviewInfo& info) {
     FUZZ_CHECK(image.size() == thumbnail.size() + 14);
     FUZZ_CHECK(image[0] == 'B' && image[1] == 'M');
     FUZZ_CHECK(fuzz::Le32(image, 2) == info.bitmapLength + 14);
     FUZZ_CHECK(fuzz::Le32(image, 6) == 0);
     FUZZ_CHECK(fuzz::Le32(image, 10) == info.pixelOffset);
-    for (std::size_t at = 14; at < image.size(); ++at) {
-        if (image[at] == thumbnail[at - 14]) continue;
-        FUZZ_CHECK(at >= 54);
-        const std::size_t entry = at - (at - 54) % 4;
-        FUZZ_CHECK(entry + 4 <= image.size());
-        const std::vector<uint8_t> before(thumbnail.begin() + (entry - 14),
-                                          thumbnail.begin() + (entry - 10));
-        const uint32_t was = fuzz::Le32(before, 0);
-        const uint32_t now = fuzz::Le32(image, entry);
+    const std::span<const uint8_t> rebuilt = std::span<const uint8_t>(image).subspan(14);
+    const std::size_t header = std::min<std::size_t>(40, thumbnail.size());
+    FUZZ_CHECK(std::memcmp(rebuilt.data(), thumbnail.data(), header) == 0);
+    std::size_t at = header;
+    for (; at + 4 <= thumbnail.size(); at += 4) {
+        if (std::memcmp(rebuilt.data() + at, thumbnail.data() + at, 4) == 0) continue;
+        const uint32_t was = Le32At(thumbnail, at);
+        const uint32_t now = Le32At(rebuilt, at);
         FUZZ_CHECK((was == kWhite && now == kBlack) || (was == kBlack && now == kWhite));
     }
+    FUZZ_CHECK(std::memcmp(rebuilt.data() + at, thumbnail.data() + at, thumbnail.size() - at) == 0);
 }
 
 }  // namespace
