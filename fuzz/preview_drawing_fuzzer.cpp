@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     try {
         image = BuildBitmapStream(drawing, info);
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kStreamRead, msg::kRangeCheck}));
+        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kStreamRead, msg::kRangeCheck, msg::kStreamGrow,
+                                         msg::kOutOfMemory}));
         FUZZ_CHECK(error.Message() != msg::kRangeCheck || info.bitmapLength >= 0x80000000u);
         return 0;
     }
