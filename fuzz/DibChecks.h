@@ -36,7 +36,8 @@ inline void CheckDecoded(const DibImage& image) {
     FUZZ_CHECK(image.bitfields.empty() == (image.compression != 3));
     FUZZ_CHECK(image.pixels.size() <= kMaxDibPixelBytes);
     if (image.compression == 0 || image.compression == 3) {
-        const uint64_t stride = (uint64_t{static_cast<uint32_t>(image.width)} * image.bitCount + 31) / 32 * 4;
+        const uint64_t stride =
+            (uint64_t{static_cast<uint32_t>(image.width)} * image.bitCount + 31) / 32 * 4;
         FUZZ_CHECK(image.pixels.size() == stride * rows);
     }
 

@@ -8,8 +8,7 @@
 
 #include "Error.h"
 
-#define FUZZ_CHECK(condition) \
-    ((condition) ? (void)0 : ::fuzz::Fail(#condition, __FILE__, __LINE__))
+#define FUZZ_CHECK(condition) ((condition) ? (void)0 : ::fuzz::Fail(#condition, __FILE__, __LINE__))
 
 namespace fuzz {
 

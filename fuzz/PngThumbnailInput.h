@@ -11,7 +11,8 @@
 
 namespace fuzz {
 
-inline constexpr std::array<uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+inline constexpr std::array<uint8_t, 8> kPngSignature = {0x89, 'P',  'N',  'G',
+                                                         '\r', '\n', 0x1A, '\n'};
 
 enum class PngLength : uint8_t { Stored, Zero, Half, PastTheEnd, kCount };
 

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FUZZ_CHECK(hashes.insert(hlpc::ContextHash(topic.context)).second);
     }
     for (const hlpc::Topic& topic : project.topics) {
-        for (const hlpc::Paragraph& paragraph : topic.paragraphs) CheckParagraph(paragraph, contexts);
+        for (const hlpc::Paragraph& paragraph : topic.paragraphs)
+            CheckParagraph(paragraph, contexts);
     }
     return 0;
 }

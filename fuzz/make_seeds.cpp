@@ -151,25 +151,28 @@ void AddDrawing(const Bytes& drawing, Corpus& drawings, Corpus& bmps, Corpus& pn
     PreviewInfo info;
     try {
         if (ReadPreviewHeader(drawing, info) != PreviewOutcome::Ready) {
-            drawings.Add(Bytes(drawing.begin(), drawing.begin() + std::min<std::size_t>(drawing.size(), 4096)));
+            drawings.Add(Bytes(drawing.begin(),
+                               drawing.begin() + std::min<std::size_t>(drawing.size(), 4096)));
             return;
         }
         const uint64_t end = uint64_t{info.bitmapStart} + info.bitmapLength;
         const Bytes image = BuildBitmapStream(drawing, info);
-        drawings.Add(info.bitmapLength == 0 ? drawing : Bytes(drawing.begin(), drawing.begin() + end));
+        drawings.Add(info.bitmapLength == 0 ? drawing
+                                            : Bytes(drawing.begin(), drawing.begin() + end));
         if (info.kind == ImageKind::Png) {
             pngs.Add(PngInput(0, image));
         } else {
             bmps.Add(image);
         }
     } catch (const AppError&) {
-        drawings.Add(Bytes(drawing.begin(), drawing.begin() + std::min<std::size_t>(drawing.size(), 4096)));
+        drawings.Add(
+            Bytes(drawing.begin(), drawing.begin() + std::min<std::size_t>(drawing.size(), 4096)));
     }
 }
 
 void WriteLongPathSeeds(Corpus& corpus) {
-    const std::string hyou = "\x95\x5C";   // 表: its trail byte is "\"
-    const std::string so = "\x83\x5C";     // ソ
+    const std::string hyou = "\x95\x5C";  // 表: its trail byte is "\"
+    const std::string so = "\x83\x5C";    // ソ
     const std::vector<fuzz::LongPathInput> inputs = {
         {false, "", 'C', {{true, "Program Files"}, {true, "Drawings"}, {false, "Plan one.dwg"}}},
         {false, "", 'D', {{false, hyou}, {true, so + "\x83\x74\x83\x67"}, {true, "PLAN.DWG"}}},
@@ -197,7 +200,8 @@ int main(int argc, char** argv) {
     AddDrawing(ReadFile(argv[2]), drawings, bmps, pngs);
     if (argc > 4 && fs::is_directory(argv[4])) {
         for (const auto& entry : fs::directory_iterator(argv[4])) {
-            if (entry.path().extension() == ".dwg") AddDrawing(ReadFile(entry.path()), drawings, bmps, pngs);
+            if (entry.path().extension() == ".dwg")
+                AddDrawing(ReadFile(entry.path()), drawings, bmps, pngs);
         }
     }
     for (const bmptest::Bmp& bmp : SyntheticBmps()) bmps.Add(bmp.Build());
@@ -211,18 +215,20 @@ int main(int argc, char** argv) {
     WriteLongPathSeeds(paths);
     const Bytes helpSource = ReadFile(argv[3]);
     help.Add(helpSource);
-    help.Add("title: T\nfont: F\n\n@topic a First\nSee [[b|the next]]\tthen.\n\n@topic b Next\nx\n");
+    help.Add(
+        "title: T\nfont: F\n\n@topic a First\nSee [[b|the next]]\tthen.\n\n@topic b Next\nx\n");
 
     const std::string png(fuzz::kPngSignature.begin(), fuzz::kPngSignature.end());
     WriteDictionary(out / "preview_drawing.dict",
                     {"AC1015", "1012", "1027", png, "IHDR", Le32Text(40), Le32Text(12),
                      Le32Text(0x00FFFFFF), std::string(1, '\2')});
     WriteDictionary(out / "bmp_decode.dict",
-                    {"BM", Le32Text(40), Le32Text(12), Le32Text(108), Le32Text(124),
-                     Le32Text(1), Le32Text(2), Le32Text(3), Le32Text(256)});
+                    {"BM", Le32Text(40), Le32Text(12), Le32Text(108), Le32Text(124), Le32Text(1),
+                     Le32Text(2), Le32Text(3), Le32Text(256)});
     WriteDictionary(out / "preview_png.dict", {"IHDR", "IEND", Le32Text(13)});
     WriteDictionary(out / "command_line.dict", {"\"", "\"\"", " ", "\t", "\x95\x5C"});
-    WriteDictionary(out / "long_path.dict", {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "~1", "C:"});
+    WriteDictionary(out / "long_path.dict",
+                    {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "~1", "C:"});
     WriteDictionary(out / "help_source.dict",
                     {"@topic ", "title: ", "font: ", "copyright: ", "[[", "]]", "|", "#", "\t"});
     return 0;
