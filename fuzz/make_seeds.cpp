@@ -115,7 +115,7 @@ std::vector<DrawingBuilder> SyntheticDrawings() {
 
 std::vector<bmptest::Bmp> SyntheticBmps() {
     using namespace bmptest;
-    std::vector<Bmp> bmps = {Rgb24(), Indexed8(), Indexed8(16)};
+    std::vector<Bmp> bmps = {Rgb24(), Indexed8(), Indexed8(16), Indexed8(300)};
     Bmp masks;
     masks.bits = 16;
     masks.compression = 3;
@@ -179,6 +179,7 @@ void WriteLongPathSeeds(Corpus& corpus) {
         {false, "", 'E', {{false, "a" + hyou + "b"}, {false, "x.dwg"}}},
         {true, "C:\\PROGRA~1\\" + hyou + "\\PLAN~1.DWG", 'C', {}},
         {true, "AB:C:\\\\srv\\share\\", 'C', {}},
+        {false, "", 'F', {{false, "\xE0\x5C"}, {true, "\xFB\x5C\xFC\xFC.dwg"}}},  // 濬, 德
     };
     for (const auto& input : inputs) corpus.Add(fuzz::EncodeLongPathInput(input));
 }
@@ -227,8 +228,8 @@ int main(int argc, char** argv) {
                      Le32Text(2), Le32Text(3), Le32Text(256)});
     WriteDictionary(out / "preview_png.dict", {"IHDR", "IEND", Le32Text(13)});
     WriteDictionary(out / "command_line.dict", {"\"", "\"\"", " ", "\t", "\x95\x5C"});
-    WriteDictionary(out / "long_path.dict",
-                    {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "~1", "C:"});
+    WriteDictionary(out / "long_path.dict", {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "\xE0\x5C",
+                                             "\xFB\x5C", "~1", "C:"});
     WriteDictionary(out / "help_source.dict",
                     {"@topic ", "title: ", "font: ", "copyright: ", "[[", "]]", "|", "#", "\t"});
     return 0;
