@@ -213,6 +213,10 @@ int main(int argc, char** argv) {
     lines.Add("\"C:\\Program Files\\Ortholux\\Ortholux.exe\" \"C:\\My Drawings\\plan.dwg\"");
     lines.Add("Ortholux.exe C:\\x\\PLAN.DWG second \"\" \"third arg\"");
     lines.Add("Ortholux.exe \"D:\\\x95\x5C\\\x83\x5C.dwg\"\tlast\"");
+    // Long arguments: one kept whole, one cut at 4096 bytes.
+    for (const std::size_t length : {1000u, 5000u}) {
+        lines.Add("Ortholux.exe \"C:\\" + std::string(length, 'd') + ".dwg\" next");
+    }
     WriteLongPathSeeds(paths);
     const Bytes helpSource = ReadFile(argv[3]);
     help.Add(helpSource);
