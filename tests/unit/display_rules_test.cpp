@@ -106,20 +106,10 @@ TEST(DpiScale, ThumbnailSidesAreTruncatedOnceNotTwice) {
     EXPECT_EQ(display::ScaleThumbnailSide(INT32_MAX, 480), int64_t{INT32_MAX} * 7);
 }
 
-TEST(DpiScale, At96EverySizeIsAsBefore) {
-    for (const char* code : {"1012", "1015"}) {
-        for (int32_t w = -300; w <= 900; w += 7) {
-            for (int32_t h = -300; h <= 900; h += 11) {
-                const auto plain = DrawingOuterSize(code, w, h);
-                const auto scaled = DrawingOuterSize(code, w, h, 96);
-                ASSERT_EQ(plain.width, scaled.width) << code << " " << w << "x" << h;
-                ASSERT_EQ(plain.height, scaled.height) << code << " " << w << "x" << h;
-                const int64_t side = std::string_view(code) == "1012"
-                                         ? display::ScaleStoredSide(w, 96)
-                                         : display::ScaleThumbnailSide(w, 96);
-                ASSERT_EQ(side, std::string_view(code) == "1012" ? w : w * 14 / 10);
-            }
-        }
+TEST(DpiScale, At96TheSidesAreTodays) {
+    for (int32_t v = -3000; v <= 3000; ++v) {
+        ASSERT_EQ(display::ScaleThumbnailSide(v, 96), display::ScaleByOnePointFour(v)) << v;
+        ASSERT_EQ(display::ScaleStoredSide(v, 96), v) << v;
     }
 }
 
