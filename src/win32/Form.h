@@ -11,7 +11,7 @@
 
 struct FormFont {
     const char* face = nullptr;
-    int height = 0;  // character height in pixels
+    int height = 0;  // character height in pixels at 96 dpi
     BYTE charset = DEFAULT_CHARSET;
 };
 
