@@ -34,12 +34,12 @@ function(ortholux_add_debian_package)
     set(CPACK_PACKAGE_VERSION ${version})
     set(CPACK_PACKAGE_CONTACT "Ortholux <dev@ortholux.example>")
     set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "DWG drawing thumbnails for file managers and scripts")
-    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-        "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n"
-        "ortholux-thumbnailer lets file managers that follow the freedesktop thumbnailer\n"
-        "convention (Nautilus and others) show the thumbnail a DWG drawing carries.\n"
-        "ortholux-preview reports and extracts the thumbnails of single drawings or of\n"
-        "whole folders, as BMP or PNG files.")
+    # CPack puts the summary first, as the synopsis.
+    string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+        "ortholux-thumbnailer lets file managers that follow the freedesktop\n"
+        "thumbnailer convention (Nautilus and others) show the thumbnail that a DWG\n"
+        "drawing carries. ortholux-preview reports and extracts the thumbnails of\n"
+        "single drawings or of whole folders, as BMP or PNG files.")
     set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
