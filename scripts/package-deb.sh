@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/deb}
 jobs=${ORTHOLUX_JOBS:-2}
 
+"$root/scripts/deps.sh" >&2
+
 # Debian's hardening flags, all of them, as a package build would use them.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cflags="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
