@@ -19,9 +19,9 @@ std::vector<uint8_t> Rgb(const RgbaImage& image, int x, int y) {
 using V = std::vector<uint8_t>;
 
 TEST(BmpPixels, BottomUpRowsAreTurnedAndTopDownKept) {
-    Bmp bmp;  // 2x2, 24 bits: blue, green, red
-    bmp.pixels = {0, 0, 255, 0, 255, 0, 0, 0,     // stored first: the bottom row
-                  255, 0, 0, 255, 255, 255, 0, 0};
+    Bmp bmp;                                         // 2x2, 24 bits: blue, green, red
+    bmp.pixels = {0,   0, 255, 0,   255, 0,   0, 0,  // stored first: the bottom row
+                  255, 0, 0,   255, 255, 255, 0, 0};
     const RgbaImage up = BmpToRgba(bmp.Build());
     EXPECT_EQ(Rgb(up, 0, 1), (V{255, 0, 0}));
     EXPECT_EQ(Rgb(up, 1, 1), (V{0, 255, 0}));
@@ -80,11 +80,11 @@ TEST(BmpPixels, RunLengthRunsLiteralsDeltaAndEnd) {
     bmp.compression = 1;
     bmp.colorsUsed = 3;
     bmp.table = {0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0};
-    bmp.pixels = {2, 1,           // two of index 1 (bottom row)
+    bmp.pixels = {2, 1,              // two of index 1 (bottom row)
                   0, 3, 2, 1, 2, 0,  // literal 2, 1, 2 padded to 16 bits: clipped at width
-                  0, 0,           // end of row
-                  0, 2, 3, 0,     // move 3 right
-                  1, 2,           // one of index 2 at x 3 of the top row
+                  0, 0,              // end of row
+                  0, 2, 3, 0,        // move 3 right
+                  1, 2,              // one of index 2 at x 3 of the top row
                   0, 1};
     const RgbaImage image = BmpToRgba(bmp.Build());
     EXPECT_EQ(Rgb(image, 0, 1), (V{255, 255, 255}));

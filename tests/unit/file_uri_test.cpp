@@ -26,7 +26,7 @@ TEST(FileUri, RefusesWhatIsNotALocalFile) {
     EXPECT_EQ(PathFromArgument("file://server/share/a.dwg"), std::nullopt);
     EXPECT_EQ(PathFromArgument("file://host-only"), std::nullopt);
     EXPECT_EQ(PathFromArgument("file:///a.dwg?x=1"), std::nullopt);
-    EXPECT_EQ(PathFromArgument("file:///a%2"), std::nullopt);    // cut escape
+    EXPECT_EQ(PathFromArgument("file:///a%2"), std::nullopt);  // cut escape
     EXPECT_EQ(PathFromArgument("file:///a%zz.dwg"), std::nullopt);
     EXPECT_EQ(PathFromArgument("file:///a%00b.dwg"), std::nullopt);  // would cut the path
 }

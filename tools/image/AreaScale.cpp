@@ -20,7 +20,8 @@ std::vector<std::vector<Tap>> AxisTaps(int in, int out) {
         const int64_t end = begin + in;
         for (int64_t i = begin / out; i < in && i * out < end; ++i) {
             const int64_t overlap = std::min(end, (i + 1) * out) - std::max(begin, i * out);
-            if (overlap > 0) taps[x].push_back({static_cast<int>(i), static_cast<uint32_t>(overlap)});
+            if (overlap > 0)
+                taps[x].push_back({static_cast<int>(i), static_cast<uint32_t>(overlap)});
         }
     }
     return taps;
@@ -33,8 +34,8 @@ Size2 FitWithin(int width, int height, int limit) {
     const int longer = std::max(width, height);
     if (longer <= limit) return {width, height};
     // Rounded to nearest: shorter * limit / longer, kept at one pixel at least.
-    const auto shorter = static_cast<int>(
-        std::max<int64_t>(1, (int64_t{std::min(width, height)} * limit * 2 + longer) / (2 * longer)));
+    const auto shorter = static_cast<int>(std::max<int64_t>(
+        1, (int64_t{std::min(width, height)} * limit * 2 + longer) / (2 * longer)));
     return width >= height ? Size2{limit, shorter} : Size2{shorter, limit};
 }
 

@@ -20,7 +20,7 @@ constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 
 class Canvas {
-public:
+  public:
     Canvas(const DibImage& dib, RgbaImage& out) : dib_(dib), out_(out) {}
 
     // Row `row` counted as stored, so bottom-up images are turned the right way here.
@@ -37,7 +37,7 @@ public:
         Put(x, row, quad[2], quad[1], quad[0]);
     }
 
-private:
+  private:
     const DibImage& dib_;
     RgbaImage& out_;
 };
@@ -108,7 +108,8 @@ void ReadRunLength(const DibImage& dib, int rows, Canvas& canvas) {
         const uint8_t value = in[pos + 1];
         pos += 2;
         if (count > 0) {
-            for (int n = 0; n < count && x < dib.width; ++n, ++x) canvas.PutIndex(x, row, indexAt(value, n));
+            for (int n = 0; n < count && x < dib.width; ++n, ++x)
+                canvas.PutIndex(x, row, indexAt(value, n));
         } else if (value == 0) {
             x = 0;
             ++row;

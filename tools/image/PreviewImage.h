@@ -7,7 +7,7 @@
 
 // A PNG the system's own decoder cannot read (the text is libpng's).
 class PngError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -22,7 +22,7 @@ struct Tally {
 };
 
 class OutputFolder {
-public:
+  public:
     explicit OutputFolder(const BatchOptions& options) : options_(options) {}
 
     // Writes a Ready drawing's image; returns an error text, empty on success.
@@ -44,7 +44,7 @@ public:
         return {};
     }
 
-private:
+  private:
     const BatchOptions& options_;
     std::set<fs::path> written_;
 };
@@ -53,6 +53,37 @@ void PrintLine(std::FILE* out, const fs::path& path, const std::string& text) {
     // The text may hold the path too (the file-open error).
     const std::string line = PathForLine(path.string()) + "\t" + PathForLine(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), out);
+}
+
+// The text after the tab for one drawing, counted in `tally`.
+std::string ReadOne(const DrawingItem& item, const BatchOptions& options, OutputFolder& output,
+                    Tally& tally) {
+    const std::string path = item.path.string();
+    try {
+        const DrawingPreview preview = ReadDrawingPreview(path);
+        if (preview.outcome != PreviewOutcome::Ready) {
+            ++tally.nothing;
+            return PreviewLine(preview);
+        }
+        if (!options.outputDir.empty()) {
+            const std::string error = output.Write(item, preview);
+            if (!error.empty()) {
+                ++tally.failed;
+                return "Error " + error;
+            }
+        }
+        ++tally.ready;
+        return PreviewLine(preview);
+    } catch (const AppError& error) {
+        ++tally.failed;
+        return "Error " + ErrorForTerminal(error, path);
+    } catch (const std::bad_alloc&) {
+        ++tally.failed;
+        return "Error " + ShiftJisToTerminal(msg::kOutOfMemory);
+    } catch (const std::exception& error) {
+        ++tally.failed;
+        return std::string("Error ") + error.what();
+    }
 }
 
 }  // namespace
@@ -83,44 +114,17 @@ int RunBatch(const BatchOptions& options, std::FILE* out, std::FILE* err) {
     }
 
     OutputFolder output(options);
-    {
-    Progress progress(walk.drawings.size());  // cleared away before the summary
+    Progress progress(walk.drawings.size());
     for (std::size_t i = 0; i < walk.drawings.size(); ++i) {
         const DrawingItem& item = walk.drawings[i];
-        const std::string path = item.path.string();
-        std::string text;
-        try {
-            const DrawingPreview preview = ReadDrawingPreview(path);
-            text = PreviewLine(preview);
-            std::string error;
-            if (preview.outcome == PreviewOutcome::Ready && !options.outputDir.empty()) {
-                error = output.Write(item, preview);
-            }
-            if (!error.empty()) {
-                text = "Error " + error;
-                ++tally.failed;
-            } else if (preview.outcome == PreviewOutcome::Ready) {
-                ++tally.ready;
-            } else {
-                ++tally.nothing;
-            }
-        } catch (const AppError& error) {
-            text = "Error " + ErrorForTerminal(error, path);
-            ++tally.failed;
-        } catch (const std::bad_alloc&) {
-            text = "Error " + ShiftJisToTerminal(msg::kOutOfMemory);
-            ++tally.failed;
-        } catch (const std::exception& error) {
-            text = std::string("Error ") + error.what();
-            ++tally.failed;
-        }
-        PrintLine(out, item.path, text);
+        PrintLine(out, item.path, ReadOne(item, options, output, tally));
         progress.Update(i + 1);
     }
-    }
+    progress.Finish();
     std::fflush(out);
 
-    std::fprintf(err, "ortholux-preview: %zu drawings: %zu ready, %zu nothing to show, %zu failed\n",
+    std::fprintf(err,
+                 "ortholux-preview: %zu drawings: %zu ready, %zu nothing to show, %zu failed\n",
                  walk.drawings.size(), tally.ready, tally.nothing, tally.failed);
     if (tally.failed > 0) return 1;
     return tally.nothing > 0 ? 3 : 0;

@@ -20,8 +20,9 @@ void WalkFolder(const fs::path& folder, const fs::path& relative, bool recursive
         walk.problems.push_back({folder, error.message()});
         return;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return a.path().filename() < b.path().filename();
+    });
     for (const fs::directory_entry& entry : entries) {
         std::error_code ignored;
         const fs::path name = entry.path().filename();

@@ -34,8 +34,12 @@ Progress::Progress(std::size_t total)
       startMs_(NowMs()),
       lastMs_(startMs_) {}
 
-Progress::~Progress() {
-    if (shown_) std::fprintf(stderr, "\r%40s\r", "");  // leave the line clear for the summary
+Progress::~Progress() { Finish(); }
+
+void Progress::Finish() {
+    if (shown_) std::fprintf(stderr, "\r%40s\r", "");
+    shown_ = false;
+    enabled_ = false;
 }
 
 void Progress::Update(std::size_t done) {

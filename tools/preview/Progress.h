@@ -5,15 +5,17 @@
 #include <cstdint>
 
 class Progress {
-public:
+  public:
     explicit Progress(std::size_t total);
     ~Progress();
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
     void Update(std::size_t done);
+    // Clears the count away, so the summary gets a clean line.
+    void Finish();
 
-private:
+  private:
     std::size_t total_;
     bool enabled_;
     bool shown_ = false;

@@ -43,8 +43,8 @@ std::optional<std::string> PathFromArgument(const std::string& argument) {
     std::string rest = argument.substr(scheme + 1);
     if (rest.rfind("//", 0) == 0) {
         const std::size_t pathStart = rest.find('/', 2);
-        const std::string host = rest.substr(2, pathStart == std::string::npos ? std::string::npos
-                                                                               : pathStart - 2);
+        const std::string host =
+            rest.substr(2, pathStart == std::string::npos ? std::string::npos : pathStart - 2);
         if (!host.empty() && !EqualsNoCase(host, "localhost")) return std::nullopt;
         if (pathStart == std::string::npos) return std::nullopt;
         rest = rest.substr(pathStart);

@@ -92,9 +92,8 @@ int main(int argc, char** argv) {
         }
         const RgbaImage full = PreviewPixels(preview);
         const Size2 fitted = FitWithin(full.width, full.height, args.size);
-        const RgbaImage scaled = fitted == Size2{full.width, full.height}
-                                     ? full
-                                     : ScaleByAreaAverage(full, fitted);
+        const RgbaImage scaled =
+            fitted == Size2{full.width, full.height} ? full : ScaleByAreaAverage(full, fitted);
         std::string error;
         if (!WritePngReplacing(args.output, scaled, error)) return Fail(args.output, error);
         return kWritten;
