@@ -50,7 +50,7 @@ bool WaitUntil(long long timeout_ms, bool (*done)(void*), void* context);
 // SendMessageTimeoutA that gives up on a hung window with a Failure.
 LRESULT Ask(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-// ---- commands (Windows.cpp, CommonControls.cpp, Dialogs.cpp, Shell.cpp) ----
+// ---- commands (Windows.cpp, CommonControls.cpp, Dialogs.cpp, Shell.cpp, Process.cpp) ----
 int CmdFind(const Args&);
 int CmdWait(const Args&);
 int CmdList(const Args&);
@@ -77,5 +77,6 @@ int CmdShortPath(const Args&);
 int CmdLongPath(const Args&);
 int CmdMemory(const Args&);
 int CmdEcho(const Args&);
+int CmdModules(const Args&);
 
 }  // namespace olxdriver

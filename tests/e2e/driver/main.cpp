@@ -45,6 +45,7 @@ constexpr Command kCommands[] = {
     {"longpath", olxdriver::CmdLongPath, "PATH"},
     {"memory", olxdriver::CmdMemory, ""},
     {"echo", olxdriver::CmdEcho, "ARG...               bytes of the arguments"},
+    {"modules", olxdriver::CmdModules, "PID                  paths of a process's modules"},
 };
 
 int Usage() {

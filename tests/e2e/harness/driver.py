@@ -287,6 +287,10 @@ class Driver:
         r = _records(self.call("memory"))
         return Memory(*(int(r[k][0]) for k in ("load", "ex_total", "ex_avail", "total", "avail")))
 
+    def modules(self, pid):
+        """Paths of the modules process pid has loaded, its program file first."""
+        return [f[1] for f in self.call("modules", pid) if f[0] == "module"]
+
     def echo(self, *args):
         """(ACP, [bytes of each argument as the driver's argv received it])."""
         lines = self.call("echo", *args)
