@@ -50,7 +50,8 @@ bool WaitUntil(long long timeout_ms, bool (*done)(void*), void* context);
 // SendMessageTimeoutA that gives up on a hung window with a Failure.
 LRESULT Ask(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-// ---- commands (Windows.cpp, CommonControls.cpp, Dialogs.cpp, Shell.cpp, Process.cpp) ----
+// ---- commands (Windows.cpp, CommonControls.cpp, Dialogs.cpp, Shell.cpp, Process.cpp,
+// SystemFonts.cpp) ----
 int CmdFind(const Args&);
 int CmdWait(const Args&);
 int CmdList(const Args&);
@@ -78,5 +79,6 @@ int CmdLongPath(const Args&);
 int CmdMemory(const Args&);
 int CmdEcho(const Args&);
 int CmdModules(const Args&);
+int CmdFonts(const Args&);
 
 }  // namespace olxdriver

@@ -46,6 +46,7 @@ constexpr Command kCommands[] = {
     {"memory", olxdriver::CmdMemory, ""},
     {"echo", olxdriver::CmdEcho, "ARG...               bytes of the arguments"},
     {"modules", olxdriver::CmdModules, "PID                  paths of a process's modules"},
+    {"fonts", olxdriver::CmdFonts, "                     caption, menu and Marlett faces"},
 };
 
 int Usage() {
