@@ -8,12 +8,11 @@ wineboot, by the e2e sessions and by the run command alike.
   prefix, falls back to the fixed-pitch IPAGothic there. It is set to "ＭＳ Ｐゴシック" bold,
   which the replacements turn into the proportional IPAPGothic.
 
-    python3 -m harness.fonts PREFIX    (from tests/e2e, with WINEPREFIX=PREFIX set)
+For a prefix of its own, the run command calls main(PREFIX) with WINEPREFIX=PREFIX set.
 """
 import shutil
 import struct
 import subprocess
-import sys
 import tempfile
 from pathlib import Path
 
@@ -69,6 +68,3 @@ def main(prefix):
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=120)
 
-
-if __name__ == "__main__":
-    main(sys.argv[1])
