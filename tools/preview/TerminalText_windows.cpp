@@ -12,10 +12,13 @@ std::string ShiftJisToTerminal(const std::string& text) {
     if (wideLength <= 0) return text;
     std::wstring wide(static_cast<size_t>(wideLength), L'\0');
     MultiByteToWideChar(932, 0, text.data(), length, wide.data(), wideLength);
-    const int outLength =
-        WideCharToMultiByte(target, 0, wide.data(), wideLength, nullptr, 0, "?", nullptr);
+    // UTF-8 and UTF-7 take no replacement character (the call fails with one): they need none.
+    const char* replacement = (target == CP_UTF8 || target == CP_UTF7) ? nullptr : "?";
+    const int outLength = WideCharToMultiByte(target, 0, wide.data(), wideLength, nullptr, 0,
+                                              replacement, nullptr);
     if (outLength <= 0) return text;
     std::string out(static_cast<size_t>(outLength), '\0');
-    WideCharToMultiByte(target, 0, wide.data(), wideLength, out.data(), outLength, "?", nullptr);
+    WideCharToMultiByte(target, 0, wide.data(), wideLength, out.data(), outLength, replacement,
+                        nullptr);
     return out;
 }
