@@ -1,4 +1,4 @@
-# The Windows release zip. Host build: the zip writer's own tests. Windows build: CTest runs
+# The Windows release zip. Host build: the zip writer's and the manifest's own tests. Windows build: CTest runs
 # scripts/package.sh once (fixture release_zip, into this build folder), then checks a
 # second run elsewhere gives the same bytes, and e2e.test_release unpacks it under Wine.
 find_program(ORTHOLUX_RELEASE_PYTHON3 python3)
@@ -8,10 +8,11 @@ if(NOT ORTHOLUX_RELEASE_PYTHON3)
 endif()
 
 if(NOT WIN32)
-    add_test(NAME release.zip_writer
-             COMMAND ${ORTHOLUX_RELEASE_PYTHON3} -m unittest -v test_release_zip
+    add_test(NAME release.zip_writer_and_manifest
+             COMMAND ${ORTHOLUX_RELEASE_PYTHON3} -m unittest -v test_release_zip test_manifest
              WORKING_DIRECTORY ${CMAKE_CURRENT_LIST_DIR})
-    set_tests_properties(release.zip_writer PROPERTIES ENVIRONMENT PYTHONDONTWRITEBYTECODE=1)
+    set_tests_properties(release.zip_writer_and_manifest PROPERTIES
+        ENVIRONMENT PYTHONDONTWRITEBYTECODE=1)
     return()
 endif()
 
