@@ -47,6 +47,11 @@ constexpr Command kCommands[] = {
     {"echo", olxdriver::CmdEcho, "ARG...               bytes of the arguments"},
     {"modules", olxdriver::CmdModules, "PID                  paths of a process's modules"},
     {"fonts", olxdriver::CmdFonts, "                     caption, menu and Marlett faces"},
+    {"metrics", olxdriver::CmdMetrics, "                     dpi, menu and caption heights"},
+    {"menubar", olxdriver::CmdMenuBar, "HWND                 menu bar rect, screen"},
+    {"textsize", olxdriver::CmdTextSize, "FACE HEIGHT BOLD TEXT  text extent in that font"},
+    {"dpichanged", olxdriver::CmdDpiChanged, "HWND DPI L T R B     send WM_DPICHANGED"},
+    {"ping", olxdriver::CmdPing, "HWND COUNT MS        WM_NULL every MS, time-out 1 s"},
 };
 
 int Usage() {
