@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth xdotool imagemagick x11-utils
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine locales libx11-dev
+    clang libclang-rt-14-dev
 )
 
 missing=()
