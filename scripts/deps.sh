@@ -7,7 +7,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth xdotool imagemagick x11-utils
-    fonts-ipafont-gothic fonts-ipafont-mincho locales libx11-dev
+    fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine locales libx11-dev
     # fuzz targets
     clang libclang-rt-14-dev
     # Linux tools, their Debian package and the file-manager test

@@ -21,6 +21,9 @@ if [ -n "${DISPLAY:-}" ]; then
     export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
     export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
     [ -d "$WINEPREFIX" ] || { echo "Creating the Wine prefix $WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
+    # Marlett for the caption buttons, the IPA fonts for the Japanese faces (as in the tests).
+    PYTHONPATH="$root/tests/e2e" PYTHONDONTWRITEBYTECODE=1 \
+        python3 -c 'import sys; from harness import fonts; fonts.main(sys.argv[1])' "$WINEPREFIX"
     exec wine "$build/win/bin/Ortholux.exe" "$(winepath -w "$drawing" 2>/dev/null)"
 fi
 

@@ -16,7 +16,7 @@ endif()
 # Wine has none of MinGW's runtime DLLs: link them in.
 file(GLOB OLXDRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/driver/*.cpp)
 add_executable(olxdriver ${OLXDRIVER_SOURCES})
-target_link_libraries(olxdriver PRIVATE comctl32 ole32 uuid shell32)
+target_link_libraries(olxdriver PRIVATE comctl32 ole32 uuid shell32 psapi)
 target_link_options(olxdriver PRIVATE -static -mconsole)
 
 add_executable(olxselftest WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/SelfTestApp.cpp)
@@ -41,6 +41,7 @@ set(ORTHOLUX_E2E_ENV
     "ORTHOLUX_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
     "ORTHOLUX_XDROP=${ORTHOLUX_HOST_BUILD}/bin/xdrop"
     "ORTHOLUX_FIXTURES=${PROJECT_SOURCE_DIR}/../shared/fixtures/dwg"
+    "ORTHOLUX_VERSION=${PROJECT_VERSION}"
     "PYTHONDONTWRITEBYTECODE=1")
 
 file(GLOB E2E_MODULES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.py)

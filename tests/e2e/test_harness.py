@@ -43,6 +43,13 @@ class SelfTestApp(WineTestCase):
         desktop = self.session.profile / "Desktop"
         self.assertEqual(desktop.resolve(), self.session.desktop.resolve())
 
+    def test_title_bars_get_marlett_and_a_proportional_caption_font(self):
+        fonts = self.session.drv.fonts()
+        # Without Marlett the caption buttons show as the letters "0", "1" and "r".
+        self.assertEqual(fonts["marlett"].face, "Marlett")
+        self.assertTrue(fonts["caption"].proportional, fonts["caption"])
+        self.assertEqual(fonts["caption"].face, "IPA Pゴシック")
+
     def test_window_found_with_its_geometry_and_texts(self):
         drv = self.session.drv
         proc, hwnd = self.launch()

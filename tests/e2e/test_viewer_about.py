@@ -225,7 +225,7 @@ class AboutBox(WineTestCase):
         box = self.open_about(main)
         kids = self.controls(box)
         self.assertEqual(kids[LABEL1].text, "Ortholux")
-        self.assertEqual(kids[LABEL2].text, "製品バージョン\u30000.2.5.0")
+        self.assertEqual(kids[LABEL2].text, "製品バージョン\u3000" + config.file_version())
         for label in (LABEL3, LABEL4):
             self.assertEqual(kids[label].cls, "TLabel")
             self.assertNotIn(kids[label].text.strip(), ("", "Label3", "Label4"))
@@ -254,7 +254,7 @@ class AboutBox(WineTestCase):
         box = self.open_about(main)
         kids = self.controls(box)
         self.assertEqual(kids[LABEL1].text, "表示ソ")
-        self.assertEqual(kids[LABEL2].text, "製品バージョン\u30000.2.5.0")
+        self.assertEqual(kids[LABEL2].text, "製品バージョン\u3000" + config.file_version())
         self.close_by_enter_and_check(main, box)
 
     def test_figures_follow_memory_taken_and_freed_by_another_process(self):
@@ -355,7 +355,7 @@ class AboutBox(WineTestCase):
         # Its creation handler ran: no design captions are left.
         kids = self.controls(hidden)
         self.assertEqual(kids[LABEL1].text, "Ortholux")
-        self.assertEqual(kids[LABEL2].text, "製品バージョン\u30000.2.5.0")
+        self.assertEqual(kids[LABEL2].text, "製品バージョン\u3000" + config.file_version())
         self.assertIsNotNone(TOTAL_TEXT.fullmatch(kids[LABEL5].text), kids[LABEL5].text)
         usage(kids[LABEL6].text)
 

@@ -50,7 +50,8 @@ bool WaitUntil(long long timeout_ms, bool (*done)(void*), void* context);
 // SendMessageTimeoutA that gives up on a hung window with a Failure.
 LRESULT Ask(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-// ---- commands (Windows.cpp, CommonControls.cpp, Dialogs.cpp, Shell.cpp, Dpi.cpp) ----
+// ---- commands (Windows.cpp, CommonControls.cpp, Dialogs.cpp, Shell.cpp, Dpi.cpp,
+// Process.cpp, SystemFonts.cpp) ----
 int CmdFind(const Args&);
 int CmdWait(const Args&);
 int CmdList(const Args&);
@@ -83,5 +84,7 @@ int CmdMenuBar(const Args&);
 int CmdTextSize(const Args&);
 int CmdDpiChanged(const Args&);
 int CmdPing(const Args&);
+int CmdModules(const Args&);
+int CmdFonts(const Args&);
 
 }  // namespace olxdriver

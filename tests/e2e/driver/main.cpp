@@ -45,6 +45,8 @@ constexpr Command kCommands[] = {
     {"longpath", olxdriver::CmdLongPath, "PATH"},
     {"memory", olxdriver::CmdMemory, ""},
     {"echo", olxdriver::CmdEcho, "ARG...               bytes of the arguments"},
+    {"modules", olxdriver::CmdModules, "PID                  paths of a process's modules"},
+    {"fonts", olxdriver::CmdFonts, "                     caption, menu and Marlett faces"},
     {"metrics", olxdriver::CmdMetrics, "                     dpi, menu and caption heights"},
     {"menubar", olxdriver::CmdMenuBar, "HWND                 menu bar rect, screen"},
     {"textsize", olxdriver::CmdTextSize, "FACE HEIGHT BOLD TEXT  text extent in that font"},

@@ -43,6 +43,20 @@ def xdrop():
     return path
 
 
+def file_version():
+    """The program's file version as its version resource and About box give it, from the
+    build's project version: "0.2.5" -> "0.2.5.0"."""
+    return _required_env("ORTHOLUX_VERSION") + ".0"
+
+
+def release_zip():
+    """The zip scripts/package.sh wrote (CTest builds it before the release tests run)."""
+    path = Path(_required_env("ORTHOLUX_RELEASE_ZIP"))
+    if not path.is_file():
+        raise MissingProgram(f"{path} does not exist: run scripts/package.sh")
+    return path
+
+
 def fixtures():
     """The folder of real drawings (with expected.tsv), or None where it is absent."""
     value = os.environ.get("ORTHOLUX_FIXTURES")

@@ -130,6 +130,13 @@ class Memory:
     avail: int
 
 
+@dataclass
+class Font:
+    asked: str
+    face: str
+    proportional: bool
+
+
 def _h(hwnd):
     return f"{hwnd:#x}"
 
@@ -286,6 +293,15 @@ class Driver:
     def memory(self):
         r = _records(self.call("memory"))
         return Memory(*(int(r[k][0]) for k in ("load", "ex_total", "ex_avail", "total", "avail")))
+
+    def modules(self, pid):
+        """Paths of the modules process pid has loaded, its program file first."""
+        return [f[1] for f in self.call("modules", pid) if f[0] == "module"]
+
+    def fonts(self):
+        """{role: Font} for "caption", "menu" and "marlett": the face asked for, the face the
+        system gave, and whether that one is proportional."""
+        return {f[1]: Font(f[2], f[3], f[4] == "1") for f in self.call("fonts") if f[0] == "font"}
 
     def echo(self, *args):
         """(ACP, [bytes of each argument as the driver's argv received it])."""

@@ -13,7 +13,7 @@ import tempfile
 import time
 from pathlib import Path
 
-from . import config
+from . import config, fonts
 from .driver import Driver
 from .screen import Shot
 from .xserver import XServer
@@ -28,11 +28,6 @@ _SETTINGS_REG = """Windows Registry Editor Version 5.00
 [HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]
 "Browsers"="{browser}"
 
-[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
-"ＭＳ Ｐゴシック"="IPAPGothic"
-"ＭＳ Ｐ明朝"="IPAPMincho"
-"ＭＳ ゴシック"="IPAGothic"
-"ＭＳ 明朝"="IPAMincho"
 """
 
 # The home-page launcher: winebrowser runs it with the address as its argument.
@@ -97,7 +92,9 @@ class WineSession:
         t = time.monotonic()
         settings = self.run_dir / "settings.reg"
         # UTF-16 with its byte-order mark: the font names are Japanese.
-        settings.write_text(_SETTINGS_REG.format(browser=browser), encoding="utf-16")
+        settings.write_text(_SETTINGS_REG.format(browser=browser) + fonts.registry_text(),
+                            encoding="utf-16")
+        fonts.install_marlett(self.prefix)
         self._wine_tool(["wine", "reg", "import", str(settings)], "reg", 60)
         self.timings["registry"] = time.monotonic() - t
 
