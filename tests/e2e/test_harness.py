@@ -7,7 +7,7 @@ import struct
 import tempfile
 import unittest
 
-from harness import DriverError, Shot, WineTestCase, config, poll
+from harness import DriverError, Shot, WindowGone, WineTestCase, config, poll
 from harness.driver import parse_lines
 
 TITLE = "E2E自己テスト"
@@ -215,10 +215,28 @@ class SelfTestApp(WineTestCase):
         self.assertEqual(mem.total, mem.ex_total)
 
     def test_driver_reports_bad_handles_as_errors(self):
-        with self.assertRaisesRegex(DriverError, "no such window"):
+        with self.assertRaisesRegex(WindowGone, "window gone"):
             self.session.drv.text(0x7FFFFFF0)
+        with self.assertRaisesRegex(DriverError, "not a window handle"):
+            self.session.drv.call("text", "zz")
         with self.assertRaises(TimeoutError):
             self.session.drv.wait("無い窓", timeout=0.3)
+
+    def test_window_destroyed_after_its_look_up_is_gone_not_an_error(self):
+        drv = self.session.drv
+        proc, hwnd = self.launch()
+        self.assertEqual(drv.wait_class(TITLE), (hwnd, CLASS))
+        drv.quit(hwnd)
+        self.assertEqual(self.session.wait_exit(proc, 10), 0)
+        for read in (drv.info, drv.text, drv.status, drv.children, drv.rect):
+            with self.subTest(read.__name__), self.assertRaises(WindowGone):
+                read(hwnd)
+        # Waiting for a destroyed window to come to the front ends at once.
+        with self.assertRaises(WindowGone):
+            drv.wait_foreground(hwnd, 20)
+        # The next copy's window is found afresh, not the ended one's.
+        _, again = self.launch()
+        self.assertNotEqual(again, hwnd)
 
 
 class DriverOutputAndScreenshots(unittest.TestCase):

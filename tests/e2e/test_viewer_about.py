@@ -10,7 +10,7 @@ import sys
 import time
 import unittest
 
-from harness import DriverError, WineTestCase, config, poll
+from harness import WindowGone, WineTestCase, config, poll
 
 MAIN_CLASS = "TMainForm1"
 ABOUT_CLASS = "TForm1"
@@ -79,7 +79,7 @@ class AboutBox(WineTestCase):
         super().tearDown()  # kills the viewers this test started
         # A killed viewer's windows linger a moment: the next test must not meet them.
         for main in self.mains:
-            self.session.drv.gone(main, 20)
+            self.assertTrue(self.session.drv.gone(main, 20), f"main window {main:#x} lingers")
 
     # ---- the user's side ----
     def start_viewer(self, exe=None):
@@ -140,7 +140,7 @@ class AboutBox(WineTestCase):
         def pid_of(hwnd):
             try:
                 return drv.info(hwnd)["pid"]
-            except DriverError:  # an ended viewer's window, gone since the listing
+            except WindowGone:  # an ended viewer's window, gone since the listing
                 return None
 
         found = poll(lambda: [w for w in drv.windows(ABOUT_CLASS)

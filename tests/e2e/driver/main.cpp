@@ -3,6 +3,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "Driver.h"
@@ -11,34 +12,58 @@ namespace {
 
 using olxdriver::Args;
 
+// What a command does with the window its first argument names.
+enum class Target {
+    None,  // no window, or one it waits for to go
+    Acts,  // posts to it: the window may go right after, as a result
+    Reads  // reads it: one destroyed before the last read gives a mix of its values and zeros
+};
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
     const char* usage;
+    Target target = Target::None;
 };
+
+constexpr Target kActs = Target::Acts;
+constexpr Target kReads = Target::Reads;
+
+bool FirstWindowGone(const Args& args) {
+    if (args.empty()) return false;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(args[0].c_str(), &end, 16);
+    return !args[0].empty() && *end == '\0' && !IsWindow(reinterpret_cast<HWND>(value));
+}
+
+int Gone(const Command& c, const Args& args) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "olxdriver %s: window %s is gone\n", c.name, args[0].c_str());
+    return olxdriver::kGone;
+}
 
 constexpr Command kCommands[] = {
     {"find", olxdriver::CmdFind, "TITLE [CLASS]        FindWindowA; '*' matches any"},
     {"wait", olxdriver::CmdWait, "TITLE [CLASS] [MS]   first visible top-level match"},
     {"list", olxdriver::CmdList, "[CLASS]              top-level windows"},
-    {"owner", olxdriver::CmdOwner, "HWND"},
-    {"rect", olxdriver::CmdRect, "HWND                 window rect, screen"},
-    {"client", olxdriver::CmdClient, "HWND                 client rect, screen"},
-    {"text", olxdriver::CmdText, "HWND"},
-    {"visible", olxdriver::CmdVisible, "HWND"},
-    {"info", olxdriver::CmdInfo, "HWND"},
-    {"children", olxdriver::CmdChildren, "HWND                 all descendants"},
+    {"owner", olxdriver::CmdOwner, "HWND", kReads},
+    {"rect", olxdriver::CmdRect, "HWND                 window rect, screen", kReads},
+    {"client", olxdriver::CmdClient, "HWND                 client rect, screen", kReads},
+    {"text", olxdriver::CmdText, "HWND", kReads},
+    {"visible", olxdriver::CmdVisible, "HWND", kReads},
+    {"info", olxdriver::CmdInfo, "HWND", kReads},
+    {"children", olxdriver::CmdChildren, "HWND                 all descendants", kReads},
     {"gone", olxdriver::CmdGone, "HWND [MS]            wait until destroyed or hidden"},
     {"foreground", olxdriver::CmdForeground,
-     "HWND [MS]            wait until it is the foreground"},
-    {"activate", olxdriver::CmdActivate, "HWND                 SetForegroundWindow"},
-    {"close", olxdriver::CmdClose, "HWND                 post WM_CLOSE"},
-    {"quit", olxdriver::CmdQuit, "HWND                 post WM_QUIT"},
-    {"status", olxdriver::CmdStatus, "HWND                 status bar parts"},
-    {"progress", olxdriver::CmdProgress, "HWND"},
+     "HWND [MS]            wait until it is the foreground", kActs},
+    {"activate", olxdriver::CmdActivate, "HWND                 SetForegroundWindow", kActs},
+    {"close", olxdriver::CmdClose, "HWND                 post WM_CLOSE", kActs},
+    {"quit", olxdriver::CmdQuit, "HWND                 post WM_QUIT", kActs},
+    {"status", olxdriver::CmdStatus, "HWND                 status bar parts", kReads},
+    {"progress", olxdriver::CmdProgress, "HWND", kReads},
     {"msgbox", olxdriver::CmdMsgbox, "[TITLE] [MS]         wait for a #32770 window"},
-    {"press", olxdriver::CmdPress, "HWND ID              post a button click"},
-    {"settext", olxdriver::CmdSetText, "HWND ID|- TEXT"},
+    {"press", olxdriver::CmdPress, "HWND ID              post a button click", kActs},
+    {"settext", olxdriver::CmdSetText, "HWND ID|- TEXT", kActs},
     {"readlnk", olxdriver::CmdReadLink, "PATH"},
     {"writelnk", olxdriver::CmdWriteLink, "PATH TARGET [WORKDIR]"},
     {"shortpath", olxdriver::CmdShortPath, "PATH"},
@@ -61,11 +86,16 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     for (const Command& c : kCommands) {
         if (std::strcmp(argv[1], c.name) != 0) continue;
+        const Args args(argv + 2, argv + argc);
         try {
-            const int status = c.run(Args(argv + 2, argv + argc));
+            const int status = c.run(args);
+            if (c.target == Target::Reads && FirstWindowGone(args)) return Gone(c, args);
             std::fflush(stdout);
             return status;
+        } catch (const olxdriver::WindowGone&) {
+            return Gone(c, args);
         } catch (const olxdriver::Failure& failure) {
+            if (c.target != Target::None && FirstWindowGone(args)) return Gone(c, args);
             std::fflush(stdout);
             std::fprintf(stderr, "olxdriver %s: %s\n", c.name, failure.what());
             return 2;

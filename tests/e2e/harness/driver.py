@@ -6,13 +6,18 @@ The driver prints tab-separated lines in code page 932 with \\ \\t \\n \\r \\xNN
 import re
 from dataclasses import dataclass, field
 
-OK, NO, FAILED = 0, 1, 2
+OK, NO, FAILED, GONE = 0, 1, 2, 3
 _ESCAPE = re.compile(r"\\(\\|t|n|r|x[0-9a-fA-F]{2})")
 _UNESCAPED = {"\\": "\\", "t": "\t", "n": "\n", "r": "\r"}
 
 
 class DriverError(RuntimeError):
     pass
+
+
+class WindowGone(DriverError):
+    """The window a command was given was destroyed before or while it was read. Where a
+    window found by a look-up may vanish before it is used, this means "not there (yet)"."""
 
 
 def unescape(text):
@@ -152,6 +157,8 @@ class Driver:
         status, out, err = self._run([str(a) for a in args], timeout)
         if status == NO and allow_no:
             return None
+        if status == GONE:
+            raise WindowGone(f"olxdriver {' '.join(map(str, args))}: window gone")
         if status != OK:
             raise DriverError(f"olxdriver {' '.join(map(str, args))}: exit {status}: "
                               f"{err.decode('cp932', errors='replace').strip()}")
@@ -165,11 +172,17 @@ class Driver:
 
     def wait(self, title=None, cls=None, timeout=20.0):
         """First visible top-level window that matches; raises TimeoutError."""
+        return self.wait_class(title, cls, timeout)[0]
+
+    def wait_class(self, title=None, cls=None, timeout=20.0):
+        """(hwnd, class) of the first visible top-level window that matches, both read in
+        one look-up; raises TimeoutError."""
         lines = self.call("wait", title or "*", cls or "*", int(timeout * 1000),
                           timeout=timeout + 30, allow_no=True)
         if lines is None:
             raise TimeoutError(f"no visible window titled {title!r} of class {cls!r}")
-        return int(lines[0][1], 16)
+        r = _records(lines)
+        return int(r["hwnd"][0], 16), r["class"][0]
 
     def windows(self, cls=None):
         """All top-level windows, topmost first, hidden ones included."""
@@ -217,7 +230,8 @@ class Driver:
                          allow_no=True) is not None
 
     def wait_foreground(self, hwnd, timeout=20.0):
-        """Waits until hwnd is the foreground window (keys go there); -> True, or False."""
+        """Waits until hwnd is the foreground window (keys go there); -> True, or False.
+        Raises WindowGone at once when the window is destroyed meanwhile."""
         return self.call("foreground", _h(hwnd), int(timeout * 1000), timeout=timeout + 30,
                          allow_no=True) is not None
 

@@ -14,7 +14,7 @@ import time
 from pathlib import Path
 
 from . import config
-from .driver import Driver
+from .driver import Driver, WindowGone
 from .screen import Shot
 from .xserver import XServer
 
@@ -257,11 +257,20 @@ class WineSession:
     def wait_window(self, title=None, cls=None, timeout=20.0, active=True):
         """hwnd of the first visible top-level window of that title/class (None: any);
         with active, also waits until it is the foreground window, so that keys sent next
-        reach it. Raises TimeoutError."""
-        hwnd = self.drv.wait(title, cls, timeout)
-        if active and not self.drv.wait_foreground(hwnd, timeout):
+        reach it. A match destroyed before it came to the front (an ended program's window
+        on its way out) was not the one awaited: the look-up starts again. Raises
+        TimeoutError."""
+        deadline = time.monotonic() + timeout
+        while True:
+            hwnd = self.drv.wait(title, cls, max(deadline - time.monotonic(), 0.1))
+            if not active:
+                return hwnd
+            try:
+                if self.drv.wait_foreground(hwnd, max(deadline - time.monotonic(), 0.1)):
+                    return hwnd
+            except WindowGone:
+                continue
             raise TimeoutError(f"window {hwnd:#x} ({title!r}) shows but never became active")
-        return hwnd
 
     # ---- user input (X11) ----
     def _x(self, argv, timeout=30):
