@@ -2,13 +2,15 @@
 window look-up, status bar texts read across processes, a real XDND drop, a menu command
 by keyboard that opens a message box, pixels of a screenshot, and the platform services the
 viewer's tests rely on."""
+import contextlib
+import io
 import os
 import struct
 import tempfile
 import unittest
 
 from harness import DriverError, Shot, WindowGone, WineTestCase, config, poll
-from harness.driver import parse_lines
+from harness.driver import Driver, parse_lines
 
 TITLE = "E2E自己テスト"
 CLASS = "OlxSelfTest"
@@ -246,6 +248,30 @@ class DriverOutputAndScreenshots(unittest.TestCase):
         # 表 = 95 5C, ソ = 83 5C pass whole; "\\" is a backslash, "\n" a line feed.
         out = b"text\t\x95\x5c\x83\x5c\\\\\\n\\x01\\t.\nnext\t1\n"
         self.assertEqual(parse_lines(out), [["text", "表ソ\\\n\x01\t."], ["next", "1"]])
+
+    def test_run_without_its_end_line_is_asked_again_only_for_a_question(self):
+        answers = []
+
+        def run(args, timeout):
+            return answers.pop(0)
+
+        drv = Driver(run)
+        answers[:] = [(1, b"", b""), (0, b"window\t0x10\t0x0\t1\tC\t0\t0\t1\t1\tT\nend\t0\n", b"")]
+        with contextlib.redirect_stderr(io.StringIO()) as said:
+            self.assertEqual([w.hwnd for w in drv.windows()], [0x10])
+        self.assertIn("ended without an answer (exit 1", said.getvalue())
+        self.assertEqual(len(drv.unanswered), 1)
+        # An action may have happened: it is never repeated.
+        answers[:] = [(1, b"", b""), (0, b"end\t0\n", b"")]
+        with self.assertRaisesRegex(DriverError, "ended without an answer"):
+            drv.press(0x10, 1, wait_gone=False)
+        self.assertEqual(len(answers), 1)
+        # Twice in a row is an error, not an endless loop; a run that answered "no" is none.
+        answers[:] = [(1, b"", b""), (1, b"", b"")]
+        with contextlib.redirect_stderr(io.StringIO()), self.assertRaises(DriverError):
+            drv.find("x")
+        answers[:] = [(1, b"end\t1\n", b"")]
+        self.assertIsNone(drv.find("x"))
 
     def test_ppm_pixels_and_png_output(self):
         ppm = b"P6\n# comment\n3 2\n255\n" + bytes(range(18))

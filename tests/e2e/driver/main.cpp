@@ -78,28 +78,34 @@ int Usage() {
     return 2;
 }
 
+int Run(const Command& c, const Args& args) {
+    try {
+        const int status = c.run(args);
+        if (c.target == Target::Reads && FirstWindowGone(args)) return Gone(c, args);
+        return status;
+    } catch (const olxdriver::WindowGone&) {
+        return Gone(c, args);
+    } catch (const olxdriver::Failure& failure) {
+        if (c.target != Target::None && FirstWindowGone(args)) return Gone(c, args);
+        std::fflush(stdout);
+        std::fprintf(stderr, "olxdriver %s: %s\n", c.name, failure.what());
+        return 2;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Lines end in LF and texts pass as raw bytes.
     _setmode(_fileno(stdout), _O_BINARY);
-    if (argc < 2) return Usage();
-    for (const Command& c : kCommands) {
-        if (std::strcmp(argv[1], c.name) != 0) continue;
-        const Args args(argv + 2, argv + argc);
-        try {
-            const int status = c.run(args);
-            if (c.target == Target::Reads && FirstWindowGone(args)) return Gone(c, args);
-            std::fflush(stdout);
-            return status;
-        } catch (const olxdriver::WindowGone&) {
-            return Gone(c, args);
-        } catch (const olxdriver::Failure& failure) {
-            if (c.target != Target::None && FirstWindowGone(args)) return Gone(c, args);
-            std::fflush(stdout);
-            std::fprintf(stderr, "olxdriver %s: %s\n", c.name, failure.what());
-            return 2;
-        }
-    }
-    return Usage();
+    int status = 2;
+    const Command* command = nullptr;
+    if (argc >= 2)
+        for (const Command& c : kCommands)
+            if (std::strcmp(argv[1], c.name) == 0) command = &c;
+    status = command ? Run(*command, Args(argv + 2, argv + argc)) : Usage();
+    // The last line tells a finished run from a process that ended before it could answer.
+    olxdriver::Emit({"end", olxdriver::Num(status)});
+    std::fflush(stdout);
+    return status;
 }
