@@ -12,9 +12,14 @@ from the X server (XGetImage through ctypes) every few milliseconds. The probe p
 from one untimed warm-up start of each program. Prints per-round times, the medians, their
 ratio (the viewer's goal: at most 1.2) and the cost of one look at the screen.
 
+With --sizes, the two contenders are instead the viewer on a 400 KB drawing and on a 1 GiB
+(sparse) drawing that carries the same thumbnail: what a preview costs should not grow with
+the drawing (goal: ratio at most 1.1).
+
     ORTHOLUX_BIN_DIR=build/win/bin python3 bench/startup_bench.py [--rounds 10]
-        [--drawing samples/sample.dwg] [--bare PATH/bare_window.exe]
+        [--drawing samples/sample.dwg] [--bare PATH/bare_window.exe] [--sizes]
 """
+import os
 import argparse
 import ctypes
 import statistics
@@ -175,9 +180,8 @@ class Contender:
         time.sleep(0.5)
 
 
-def warm_up(session, pixels, viewer, bare):
-    """One untimed start of each: Wine's services come up, files get cached, and the probe
-    points are taken from the windows' real places."""
+def warm_up_viewer(session, pixels, viewer):
+    """One untimed start of the viewer; its probe points come from the thumbnail on screen."""
     proc = session.start(viewer.exe, viewer.args)
     hwnd = session.wait_window(VIEWER_TITLE, VIEWER_CLASS, timeout=TIMEOUT, active=False)
     [image] = [c for c in session.drv.children(hwnd) if c.id == IMAGE_ID]
@@ -185,7 +189,13 @@ def warm_up(session, pixels, viewer, bare):
     time.sleep(1.0)  # let the first paint finish before the colours are read
     viewer.probes = thumbnail_probes(pixels, image.rect)
     viewer.end(session, proc, pixels)
+    return outer
 
+
+def warm_up(session, pixels, viewer, bare):
+    """One untimed start of each: Wine's services come up, files get cached, and the probe
+    points are taken from the windows' real places."""
+    outer = warm_up_viewer(session, pixels, viewer)
     bare.args = [str(outer.width), str(outer.height)]
     proc = session.start(bare.exe, bare.args)
     hwnd = session.wait_window(BARE_TITLE, None, timeout=TIMEOUT, active=False)
@@ -205,12 +215,26 @@ def look_cost(pixels, probes, count=200):
     return statistics.median(costs)
 
 
+def sized_drawings(folder, drawing):
+    """The drawing padded to 400 KB, and the same bytes extended (sparse) to 1 GiB."""
+    small, big = folder / "small.dwg", folder / "big.dwg"
+    data = drawing.read_bytes()
+    small.write_bytes(data + bytes(max(0, (400 << 10) - len(data))))
+    big.write_bytes(small.read_bytes())
+    os.truncate(big, 1 << 30)
+    return small, big
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--rounds", type=int, default=10)
     parser.add_argument("--drawing", type=Path, default=REPO / "samples" / "sample.dwg")
     parser.add_argument("--bare", type=Path, help="bare_window.exe (default: in the bin dir)")
+    parser.add_argument("--sizes", action="store_true",
+                        help="time the viewer on a 1 GiB drawing against a 400 KB one")
     options = parser.parse_args()
+    if options.sizes:
+        return main_sizes(options)
 
     viewer = Contender("viewer", config.exe("Ortholux.exe"), [], VIEWER_TITLE, VIEWER_CLASS)
     bare = Contender("bare window", options.bare or config.exe("bare_window.exe"), [],
@@ -243,6 +267,33 @@ def main():
         print(f"  {c.name}: min {min(c.times):.3f} s, max {max(c.times):.3f} s, median "
               f"{statistics.median(c.looks):.0f} looks; one look {costs[c.name] * 1000:.2f} ms "
               f"every {POLL_INTERVAL * 1000:.0f} ms")
+
+
+def main_sizes(options):
+    small = Contender("400 KB drawing", config.exe("Ortholux.exe"), [], VIEWER_TITLE,
+                      VIEWER_CLASS)
+    big = Contender("1 GiB drawing", config.exe("Ortholux.exe"), [], VIEWER_TITLE, VIEWER_CLASS)
+    with WineSession() as session:
+        folder = session.c_drive / "bench"
+        folder.mkdir()
+        paths = sized_drawings(folder, options.drawing)
+        small.args, big.args = ([session.unix_to_wine_path(p)] for p in paths)
+        pixels = ScreenPixels(session.display)
+        try:
+            outer = warm_up_viewer(session, pixels, small)
+            warm_up_viewer(session, pixels, big)  # the same thumbnail: the same probes
+            big.probes = small.probes
+            print(f"window {outer.width} x {outer.height}; {len(small.probes.points)} probes")
+            print(f"{'round':>5} {'400 KB s':>9} {'1 GiB s':>9}")
+            for n in range(options.rounds):
+                for contender in ((small, big) if n % 2 == 0 else (big, small)):
+                    contender.time_start(session, pixels)
+                print(f"{n + 1:>5} {small.times[-1]:>9.3f} {big.times[-1]:>9.3f}", flush=True)
+        finally:
+            pixels.close()
+    s_med, b_med = statistics.median(small.times), statistics.median(big.times)
+    print(f"median: 400 KB {s_med:.3f} s, 1 GiB {b_med:.3f} s; ratio {b_med / s_med:.3f} "
+          f"(goal at most 1.1)")
 
 
 if __name__ == "__main__":

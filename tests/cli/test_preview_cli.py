@@ -68,6 +68,14 @@ class PreviewTool(unittest.TestCase):
         self.assertEqual(r.returncode, 1)
         self.assertEqual(r.stderr.decode("utf-8"), "ストリームからの読み込みエラー\n")
 
+    def test_a_pipe_named_like_a_drawing_fails_at_once(self):
+        pipe = os.path.join(self.dir.name, "x.dwg")
+        os.mkfifo(pipe)
+        env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        r = subprocess.run([TOOL, pipe], capture_output=True, env=env, timeout=10)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stderr.decode("utf-8"), "ファイル %s は開けません\n" % pipe)
+
     def test_usage(self):
         self.assertEqual(self.run_tool().returncode, 2)
         self.assertEqual(self.run_tool("a", "b", "c").returncode, 2)

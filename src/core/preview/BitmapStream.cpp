@@ -9,7 +9,9 @@
 //
 // and then black and white are exchanged in its colour table: drawings store their thumbnail
 // for a black drawing area, the viewer shows it on a light one.
+#include <cstdint>
 #include <new>
+#include <stdexcept>
 
 #include "ByteReader.h"
 #include "preview/Preview.h"
@@ -25,20 +27,33 @@ void PutU32(std::vector<uint8_t>& out, std::size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// The bytes the thumbnail occupies. A length of 0 means the whole drawing, from its first
-// byte: the counted copy takes "0" as "everything".
-std::span<const uint8_t> ThumbnailBytes(std::span<const uint8_t> drawing, const PreviewInfo& info) {
+// How many bytes the thumbnail occupies. A length of 0 means the whole drawing, from its
+// first byte: the counted copy takes "0" as "everything". A thumbnail that runs past the end
+// of the drawing fails here, before any memory is taken for it.
+uint64_t ThumbnailSize(const ByteSource& drawing, const PreviewInfo& info) {
     if (info.bitmapLength >= 0x80000000u) throw AppError(msg::kRangeCheck);
-    if (info.bitmapLength == 0) return drawing;
-    return ByteReader(drawing).Bytes(info.bitmapStart, info.bitmapLength);
+    if (info.bitmapLength == 0) return drawing.Size();
+    bytes::Require(drawing.Size(), info.bitmapStart, info.bitmapLength);
+    return info.bitmapLength;
 }
 
-std::vector<uint8_t> AllocateImage(std::size_t size) {
+// Room for the image is had before anything is read. For L = 0 the image holds the whole
+// drawing, and the failure is the one a drawing too large for memory always gives.
+std::vector<uint8_t> AllocateImage(uint64_t size, const PreviewInfo& info) {
+    const char* failure = info.bitmapLength == 0 ? msg::kStreamGrow : msg::kOutOfMemory;
+    if (size > SIZE_MAX) throw AppError(failure);
     try {
-        return std::vector<uint8_t>(size);
+        return std::vector<uint8_t>(static_cast<std::size_t>(size));
     } catch (const std::bad_alloc&) {
-        throw AppError(msg::kOutOfMemory);
+        throw AppError(failure);
+    } catch (const std::length_error&) {
+        throw AppError(failure);
     }
+}
+
+// Copies the thumbnail from the drawing into `out`, straight from S (from 0 for L = 0).
+void ReadThumbnail(ByteSource& drawing, const PreviewInfo& info, std::span<uint8_t> out) {
+    drawing.Read(info.bitmapLength == 0 ? 0 : info.bitmapStart, out);
 }
 
 // N again, from the image's own header: colours used at 46, else 2^bits for 8 bits or fewer.
@@ -67,21 +82,26 @@ void ExchangeBlackAndWhite(std::vector<uint8_t>& image) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildBitmapStream(std::span<const uint8_t> drawing, const PreviewInfo& info) {
-    const auto thumbnail = ThumbnailBytes(drawing, info);
+std::vector<uint8_t> BuildBitmapStream(ByteSource& drawing, const PreviewInfo& info) {
+    const uint64_t length = ThumbnailSize(drawing, info);
     if (info.kind == ImageKind::Png) {
-        auto png = AllocateImage(thumbnail.size());
-        std::copy(thumbnail.begin(), thumbnail.end(), png.begin());
+        auto png = AllocateImage(length, info);
+        ReadThumbnail(drawing, info, png);
         return png;
     }
 
-    auto image = AllocateImage(kFileHeaderSize + thumbnail.size());
+    auto image = AllocateImage(kFileHeaderSize + length, info);
     image[0] = 'B';
     image[1] = 'M';
     PutU32(image, 2, info.bitmapLength + kFileHeaderSize);
     PutU32(image, 6, 0);
     PutU32(image, 10, info.pixelOffset);
-    std::copy(thumbnail.begin(), thumbnail.end(), image.begin() + kFileHeaderSize);
+    ReadThumbnail(drawing, info, std::span(image).subspan(kFileHeaderSize));
     ExchangeBlackAndWhite(image);
     return image;
+}
+
+std::vector<uint8_t> BuildBitmapStream(std::span<const uint8_t> drawing, const PreviewInfo& info) {
+    MemorySource source(drawing);
+    return BuildBitmapStream(source, info);
 }

@@ -1,12 +1,16 @@
 #include "preview/Preview.h"
 
-DrawingPreview ReadDrawingPreview(const std::string& path) {
+DrawingPreview ReadDrawingPreview(ByteSource& drawing) {
     DrawingPreview result;
-    // The drawing buffer lives only for this call; the image is built before it goes.
-    const std::vector<uint8_t> drawing = LoadWholeFile(path);
     result.outcome = ReadPreviewHeader(drawing, result.info);
     if (result.outcome == PreviewOutcome::Ready) {
         result.image = BuildBitmapStream(drawing, result.info);
     }
     return result;
+}
+
+DrawingPreview ReadDrawingPreview(const std::string& path) {
+    // The file is held open, and so shielded from writers, until its last byte is read.
+    const auto drawing = OpenDrawingFile(path);
+    return ReadDrawingPreview(*drawing);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "preview/ByteSource.h"
+
 enum class PreviewOutcome { BelowRange, NoBitmap, Ready };
 
 // What the thumbnail's bytes are: a packed DIB (rebuilt into a BMP file) or, from release
@@ -25,10 +27,13 @@ struct PreviewInfo {
 
 // Reads the release code, the thumbnail directory and the thumbnail's header fields.
 // Throws AppError(msg::kStreamRead) at the first field that lies past the end.
+PreviewOutcome ReadPreviewHeader(ByteSource& drawing, PreviewInfo& info);
 PreviewOutcome ReadPreviewHeader(std::span<const uint8_t> drawing, PreviewInfo& info);
 
 // Wraps the thumbnail in a 14-byte BMP file header and exchanges black and white in its
-// colour table. For a PNG thumbnail, returns the stored bytes unchanged.
+// colour table. For a PNG thumbnail, returns the stored bytes unchanged. Reads the thumbnail
+// straight into the image: the drawing itself is read whole only for L = 0.
+std::vector<uint8_t> BuildBitmapStream(ByteSource& drawing, const PreviewInfo& info);
 std::vector<uint8_t> BuildBitmapStream(std::span<const uint8_t> drawing, const PreviewInfo& info);
 
 struct DrawingPreview {
@@ -37,9 +42,8 @@ struct DrawingPreview {
     std::vector<uint8_t> image;   // the complete rebuilt image with Ready
 };
 
-// Loads the drawing at `path` whole and extracts its preview.
+// Opens the drawing at `path` (OpenDrawingFile) and extracts its preview, reading only the
+// header fields, the thumbnail directory and the thumbnail. The file stays open until the
+// last read, so no writer can slip in between.
 DrawingPreview ReadDrawingPreview(const std::string& path);
-
-// Reads a whole file, refusing one that another program holds open for writing.
-// Throws AppError("ファイル <path> は開けません") or the stream-grow error.
-std::vector<uint8_t> LoadWholeFile(const std::string& path);
+DrawingPreview ReadDrawingPreview(ByteSource& drawing);

@@ -10,11 +10,11 @@
 //                             or, from release "1027" on, a complete PNG file
 //
 // The reads happen in this order, each at an absolute offset, so a damaged file fails at the
-// first field that lies past its end and nothing after it is looked at.
+// first field that lies past its end and nothing after it is looked at. They go to the source
+// one field at a time: the file is never read whole here.
 #include <algorithm>
 #include <array>
 
-#include "ByteReader.h"
 #include "preview/Preview.h"
 
 namespace {
@@ -22,8 +22,9 @@ namespace {
 constexpr char kLowestRelease[] = "1012";
 constexpr std::array<uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-std::string ReadReleaseCode(const ByteReader& in) {
-    const auto bytes = in.Bytes(2, 4);
+std::string ReadReleaseCode(ByteSource& in) {
+    std::array<uint8_t, 4> bytes{};
+    in.Read(2, bytes);
     const auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
     return std::string(bytes.begin(), end);
 }
@@ -36,21 +37,22 @@ bool IsBelowRange(const std::string& code) {
         [](char a, char b) { return static_cast<uint8_t>(a) < static_cast<uint8_t>(b); });
 }
 
-bool StartsWithPngSignature(const ByteReader& in, uint32_t start) {
+bool StartsWithPngSignature(ByteSource& in, uint32_t start) {
     if (!in.Fits(start, kPngSignature.size())) return false;
-    const auto bytes = in.Bytes(start, kPngSignature.size());
-    return std::equal(bytes.begin(), bytes.end(), kPngSignature.begin());
+    std::array<uint8_t, kPngSignature.size()> bytes{};
+    in.Read(start, bytes);
+    return bytes == kPngSignature;
 }
 
 // A PNG thumbnail's size is in its IHDR chunk, the first after the signature (big-endian).
-void ReadPngHeader(const ByteReader& in, PreviewInfo& info) {
+void ReadPngHeader(ByteSource& in, PreviewInfo& info) {
     const uint64_t s = info.bitmapStart;
     info.width = static_cast<int32_t>(in.U32BigEndian(s + 16));
     info.height = static_cast<int32_t>(in.U32BigEndian(s + 20));
     info.kind = ImageKind::Png;
 }
 
-void ReadDibHeader(const ByteReader& in, PreviewInfo& info) {
+void ReadDibHeader(ByteSource& in, PreviewInfo& info) {
     const uint64_t s = info.bitmapStart;
     info.width = in.I32(s + 4);
     info.height = in.I32(s + 8);
@@ -70,8 +72,7 @@ void ReadDibHeader(const ByteReader& in, PreviewInfo& info) {
 
 }  // namespace
 
-PreviewOutcome ReadPreviewHeader(std::span<const uint8_t> drawing, PreviewInfo& info) {
-    const ByteReader in(drawing);
+PreviewOutcome ReadPreviewHeader(ByteSource& in, PreviewInfo& info) {
     info = PreviewInfo{};
     info.releaseCode = ReadReleaseCode(in);
     if (IsBelowRange(info.releaseCode)) return PreviewOutcome::BelowRange;
@@ -88,4 +89,9 @@ PreviewOutcome ReadPreviewHeader(std::span<const uint8_t> drawing, PreviewInfo& 
         ReadDibHeader(in, info);
     }
     return PreviewOutcome::Ready;
+}
+
+PreviewOutcome ReadPreviewHeader(std::span<const uint8_t> drawing, PreviewInfo& info) {
+    MemorySource source(drawing);
+    return ReadPreviewHeader(source, info);
 }
