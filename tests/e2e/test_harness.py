@@ -117,7 +117,7 @@ class SelfTestApp(WineTestCase):
         _, hwnd = self.launch()
         self.session.key("alt+f", "m")
         box = self.session.drv.msgbox(TITLE)
-        self.assertTrue(self.session.drv.wait_foreground(box.hwnd, 5))
+        self.assertTrue(self.session.wait_keyboard(box.hwnd, 5))
         self.session.key("Return")
         self.assertTrue(self.session.drv.gone(box.hwnd, 5))
         self.assertEqual(self.status_texts(hwnd, lambda t: t[0] == "応答 1")[0], "応答 1")

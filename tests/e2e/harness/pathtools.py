@@ -82,8 +82,8 @@ class ViewerRuns:
 def create_shortcut_by_menu(session, hwnd):
     """Edit menu, second item ("デスクトップにショートカットを作成"): the items have no
     access keys; a menu opened from the keyboard starts on its first item."""
-    if not session.drv.wait_foreground(hwnd, 10):
-        raise TimeoutError(f"main window {hwnd:#x} is not in the foreground")
+    if not session.wait_keyboard(hwnd, 10):
+        raise TimeoutError(f"main window {hwnd:#x} does not get the keys")
     session.key("alt+e", "Down", "Return")
 
 
