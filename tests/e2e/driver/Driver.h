@@ -2,9 +2,9 @@
 // Every command prints tab-separated lines "key<TAB>field...". Texts are the code page 932 bytes
 // the windows hold, with "\", tab, CR, LF and other control bytes escaped (\\ \t \r \n \xNN);
 // a 0x5C that is the second byte of a double-byte character is left as it is.
-// The last line is "end STATUS". Exit status: 0 done, 1 a negative answer (not found, timed out), 2 a usage or system error,
-// 3 the window named by the first argument is gone (before or while it was read: what was
-// printed then is not to be trusted).
+// The last line is "end STATUS". Exit status: 0 done, 1 a negative answer (not found, timed
+// out), 2 a usage or system error, 3 the window named by the first argument is gone (before
+// or while it was read: what was printed then is not to be trusted).
 #pragma once
 
 #include <windows.h>
