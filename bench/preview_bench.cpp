@@ -122,7 +122,9 @@ private:
 
 }  // namespace
 
-// Each block carries its size in front, so every form of delete can account for it.
+// Each block carries its size in front, so every form of delete can account for it. GCC takes
+// the free() inside a replaced operator delete for a mismatch; here it is the matching call.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 
 void* operator new(std::size_t size) {

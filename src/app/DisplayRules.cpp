@@ -21,13 +21,35 @@ int ClampOuterExtent(int64_t value, int minimum) {
     return static_cast<int>(std::clamp<int64_t>(value, minimum, kMaxOuterExtent));
 }
 
-OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t height) {
+int64_t ScaleThumbnailSide(int32_t value, int dpi) {
+    if (dpi <= 0) dpi = win::kDesignDpi;
+    // value x 14 x dpi / 960 in one division, so nothing is truncated twice.
+    return int64_t{value} * 14 * dpi / (10 * win::kDesignDpi);
+}
+
+int64_t ScaleStoredSide(int32_t value, int dpi) {
+    if (dpi <= 0) dpi = win::kDesignDpi;
+    return int64_t{value} * dpi / win::kDesignDpi;
+}
+
+OuterSize DesignOuterSize(int dpi) {
+    return {win::ScaleToDpi(kDesignOuterWidth, dpi), win::ScaleToDpi(kDesignOuterHeight, dpi)};
+}
+
+OuterSize MinOuterSize(int dpi) {
+    return {win::ScaleToDpi(kMinOuterWidth, dpi), win::ScaleToDpi(kMinOuterHeight, dpi)};
+}
+
+OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t height,
+                           int dpi) {
+    const OuterSize minimum = MinOuterSize(dpi);
+    const int allowance = win::ScaleToDpi(kHeightAllowance, dpi);
     if (releaseCode == "1012") {
-        return {ClampOuterExtent(width, kMinOuterWidth),
-                ClampOuterExtent(int64_t{height} + kHeightAllowance, kMinOuterHeight)};
+        return {ClampOuterExtent(ScaleStoredSide(width, dpi), minimum.width),
+                ClampOuterExtent(ScaleStoredSide(height, dpi) + allowance, minimum.height)};
     }
-    return {ClampOuterExtent(ScaleByOnePointFour(width), kMinOuterWidth),
-            ClampOuterExtent(ScaleByOnePointFour(height) + kHeightAllowance, kMinOuterHeight)};
+    return {ClampOuterExtent(ScaleThumbnailSide(width, dpi), minimum.width),
+            ClampOuterExtent(ScaleThumbnailSide(height, dpi) + allowance, minimum.height)};
 }
 
 }  // namespace display

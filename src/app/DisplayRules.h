@@ -1,9 +1,12 @@
 #pragma once
 // The main window's display rules that need no window: the release label shown for a
 // drawing's release code, and the outer window size a thumbnail asks for.
-// Platform-free, so it can be tested natively.
+// Platform-free, so it can be tested natively. Every length is designed for 96 dpi and
+// scaled to the screen's setting.
 #include <cstdint>
 #include <string_view>
+
+#include "DpiScale.h"
 
 namespace display {
 
@@ -23,15 +26,26 @@ const char* ReleaseLabel(std::string_view releaseCode);
 // The integer part of value x 1.4, exactly (toward zero, no floating point).
 int64_t ScaleByOnePointFour(int32_t value);
 
+// The integer part of value x 1.4 x dpi / 96, and of value x dpi / 96: a thumbnail's side
+// on screen, exactly (toward zero; 96 gives the figures above).
+int64_t ScaleThumbnailSide(int32_t value, int dpi);
+int64_t ScaleStoredSide(int32_t value, int dpi);
+
 struct OuterSize {
     int width = 0;
     int height = 0;
 };
 
+// The designed outer size and the minimum, at `dpi`.
+OuterSize DesignOuterSize(int dpi);
+OuterSize MinOuterSize(int dpi);
+
 // The outer size a drawing's thumbnail gives the window: width x 1.4 and height x 1.4 + 73,
 // except for release "1012", whose window is as wide as the thumbnail and its height + 73.
+// At other settings each side and the 73 are scaled by dpi / 96, and so is the minimum.
 // Each dimension is raised to the minimum and held within kMaxOuterExtent.
-OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t height);
+OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t height,
+                           int dpi = win::kDesignDpi);
 
 // An outer dimension as the window takes it: at least `minimum`, at most kMaxOuterExtent.
 int ClampOuterExtent(int64_t value, int minimum);

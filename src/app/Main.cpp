@@ -22,15 +22,6 @@ constexpr int kFirstPanelDesignWidth = 50;
 constexpr char kOpenFilter[] = "CAD図面(*.DWG)\0*.DWG\0";  // the literal adds the last zero
 constexpr char kChooseFile[] = "ファイルを選択";
 
-// The help engine's main window, looked for while it starts (at most about five seconds).
-bool WaitForHelpEngine() {
-    for (int waited = 0; waited < 5000; waited += 100) {
-        if (FindWindowA("MS_WINHELP", nullptr)) return true;
-        Sleep(100);
-    }
-    return false;
-}
-
 }  // namespace
 
 TMainForm1::TMainForm1() : OpenDialog1(std::string(kOpenFilter, sizeof kOpenFilter)) {
@@ -52,13 +43,15 @@ TMainForm1::~TMainForm1() { MainForm1 = nullptr; }
 void TMainForm1::CreateControls() {
     Panel1.Create(Handle(), IDC_PANEL1);
     Image1.Create(Panel1.Handle(), IDC_IMAGE1);
-    StatusBar1.Create(Handle(), IDC_STATUSBAR1, {kFirstPanelDesignWidth, kFirstPanelDesignWidth});
+    const int firstPanel = Scale(kFirstPanelDesignWidth);
+    StatusBar1.Create(Handle(), IDC_STATUSBAR1, {firstPanel, firstPanel});
 }
 
 void TMainForm1::Resized(win::Size client) {
     if (!Panel1.Handle() || !StatusBar1.Handle()) return;  // still being created
-    const int frameHeight = std::max(client.height - kStatusBarHeight, 0);
-    StatusBar1.Window().Move(0, frameHeight, client.width, kStatusBarHeight);
+    const int barHeight = Scale(kStatusBarHeight);
+    const int frameHeight = std::max(client.height - barHeight, 0);
+    StatusBar1.Window().Move(0, frameHeight, client.width, barHeight);
     Panel1.Window().Move(0, 0, client.width, frameHeight);
     const RECT inner = Panel1.InnerRect();
     Image1.Window().Move(inner.left, inner.top, inner.right - inner.left,
@@ -117,25 +110,27 @@ void TMainForm1::mOpen1Click() {
 void TMainForm1::mExit1Click() { Close(); }
 
 void TMainForm1::mResizeClick() {
-    SetOuterWidth(display::kDesignOuterWidth);
-    SetOuterHeight(display::kDesignOuterHeight);
+    const display::OuterSize design = display::DesignOuterSize(Dpi());
+    SetOuterWidth(design.width);
+    SetOuterHeight(design.height);
     SetFirstPanelToHalf();
 }
 
 void TMainForm1::mshortClick() { CreateDesktopShortcut(); }
 
 void TMainForm1::Help1Click() {
-    Application->SetHelpFile(ChangeFileExt(win::ModuleFileName(), ".hlp"));
-    // A missing or broken help file is reported by the help engine itself.
-    const char* file = Application->HelpFile().c_str();
-    if (!WinHelpA(Handle(), file, HELP_FINDER, 0) && WaitForHelpEngine()) {
-        // Some help engines start their window after the first request has already been
-        // given up; once the window is there, the request goes through.
-        WinHelpA(Handle(), file, HELP_FINDER, 0);
-    }
+    const std::string program = win::ModuleFileName();
+    Application->SetHelpFile(ChangeFileExt(program, ".hlp"));
+    // Where the engine does not work, the same help as a page beside the program.
+    help_.Show(Handle(), Application->HelpFile(), ChangeFileExt(program, ".html"));
 }
 
 void TMainForm1::About1Click() { ShowAboutBox(Handle()); }
+
+void TMainForm1::DpiChanged(int oldDpi) {
+    // Panel 0 keeps its share of the bar: 50 as designed, or half after a drawing.
+    StatusBar1.SetPanelWidth(0, MulDiv(StatusBar1.PanelWidth(0), Dpi(), oldDpi));
+}
 
 LRESULT TMainForm1::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
@@ -148,6 +143,12 @@ LRESULT TMainForm1::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_DROPFILES:
         WMDropFiles(reinterpret_cast<HDROP>(w));
         return 0;
+    case WM_TIMER:
+        if (help_.Tick(w)) return 0;
+        break;
+    case WM_DESTROY:
+        help_.Quit();  // while the window that asked for help still exists
+        break;
     }
     return TForm::HandleMessage(message, w, l);
 }

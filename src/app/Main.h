@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Form.h"
+#include "HelpRequest.h"
 #include "Image.h"
 #include "OpenDialog.h"
 #include "Panel.h"
@@ -34,6 +35,7 @@ protected:
     void CreateControls() override;
     void FormCreate() override;
     void Resized(win::Size client) override;
+    void DpiChanged(int oldDpi) override;
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
 private:
@@ -51,6 +53,8 @@ private:
     void ShowDrawingInfo(const std::string& path, const std::string& releaseCode, int32_t width,
                          int32_t height);
     void SetFirstPanelToHalf();
+
+    HelpRequest help_;
 };
 
 // The one main window, set while it exists.

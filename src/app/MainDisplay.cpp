@@ -42,7 +42,7 @@ void TMainForm1::ShowDrawingInfo(const std::string& path, const std::string& rel
     StatusBar1.SetPanelText(0, ExtractFileTitle(path));
     StatusBar1.SetPanelText(1, display::ReleaseLabel(releaseCode));
     // Width first, then height, each raised to the minimum at once; the layout follows each.
-    const display::OuterSize size = display::DrawingOuterSize(releaseCode, width, height);
+    const display::OuterSize size = display::DrawingOuterSize(releaseCode, width, height, Dpi());
     SetOuterWidth(size.width);
     SetOuterHeight(size.height);
     SetFirstPanelToHalf();

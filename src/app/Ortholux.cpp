@@ -31,7 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         TApplication application;  // COM for this thread and the hidden application window
         EndEarlierCopy();          // before any window of ours bears the title
         application.SetTitle(kTitle);
-        // Replaced by the Help command before every use; this one only closes the engine.
+        // The start-up setting; the Help command sets it again before every use.
         application.SetHelpFile(ChangeFileExt(win::ModuleFileName(), ".hlp"));
 
         TMainForm1 mainForm;  // FormCreate runs now: command-line drawing, drop registration

@@ -86,6 +86,7 @@ char LocaleThousandsSeparator() {
 }  // namespace
 
 TForm1::TForm1(AboutInstance kind, HWND centreOver) : kind_(kind), centreOver_(centreOver) {
+    // The frame is corrected once the window exists (FitClientArea).
     RECT outer{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
     CreateForm({.className = "TForm1",
@@ -105,31 +106,22 @@ TForm1::~TForm1() {
 }
 
 void TForm1::CreateControls() {
-    FitClientArea();
+    // Created anywhere; LayoutControls places and sizes them for the form's setting.
     const HWND self = Handle();
-    Image1.Create(self, kImage1Id, 8, 16, 41, 41);
-
-    Label1.Create(self, kLabel1Id, 64, 16, "Label1", Font());
-    Label1.SetFont({.face = kMincho, .height = 20, .bold = true});
-    Label2.Create(self, kLabel2Id, 64, 48, "Label2", Font());
-    Label2.SetFont({.face = kMincho, .height = 16});
-    Label5.Create(self, kLabel5Id, kLabel5Left, kMemoryLabelsTop, "Label5", Font());
-    Label6.Create(self, kLabel6Id, kLabel6Left, kMemoryLabelsTop, "Label6", Font());
-
-    ProgressBar1.Create(self, kProgressBar1Id, 8, 96, 297, 17, /*smooth=*/true);
-
-    URLLabel.Create(self, kURLLabelId, 8, 128, kHomePage, Font());
-    URLLabel.SetFont({.face = kGothic, .height = 13, .underline = true});
+    Image1.Create(self, kImage1Id, 0, 0, 0, 0);
+    Label1.Create(self, kLabel1Id, 0, 0, "Label1", Font());
+    Label2.Create(self, kLabel2Id, 0, 0, "Label2", Font());
+    Label5.Create(self, kLabel5Id, 0, 0, "Label5", Font());
+    Label6.Create(self, kLabel6Id, 0, 0, "Label6", Font());
+    ProgressBar1.Create(self, kProgressBar1Id, 0, 0, 0, 0, /*smooth=*/true);
+    URLLabel.Create(self, kURLLabelId, 0, 0, kHomePage, Font());
     URLLabel.SetTextColor(kLinkColor);
     URLLabel.SetCursor(LoadCursorA(nullptr, IDC_HAND));
     URLLabel.SetOnClick([this] { URLLabelClick(); });
-
-    Label3.Create(self, kLabel3Id, 8, 152, "Label3", Font());
-    Label3.SetFont({.face = kGothic, .height = 13});
-    Label4.Create(self, kLabel4Id, 8, 168, "Label4", Font());
-    Label4.SetFont({.face = kGothic, .height = 13});
-
-    Button1.Create(self, IDOK, 228, 161, 75, 25, "OK", Font(), /*isDefault=*/true);
+    Label3.Create(self, kLabel3Id, 0, 0, "Label3", Font());
+    Label4.Create(self, kLabel4Id, 0, 0, "Label4", Font());
+    Button1.Create(self, IDOK, 0, 0, 0, 0, "OK", Font(), /*isDefault=*/true);
+    LayoutControls();
 
     try {
         Timer1.Start(self, kTimer1Id, kTimer1Interval);
@@ -139,14 +131,45 @@ void TForm1::CreateControls() {
     }
 }
 
+// The designed layout at the form's setting: positions, sizes and fonts scaled by dpi / 96.
+void TForm1::LayoutControls() {
+    FitClientArea();
+    Image1.Window().Move(Scale(8), Scale(16), Scale(41), Scale(41));
+    PlaceLabel(Label1, 64, 16, LabelFont{.face = kMincho, .height = 20, .bold = true});
+    PlaceLabel(Label2, 64, 48, LabelFont{.face = kMincho, .height = 16});
+    PlaceLabel(Label5, kLabel5Left, kMemoryLabelsTop, std::nullopt);
+    PlaceLabel(Label6, kLabel6Left, kMemoryLabelsTop, std::nullopt);
+    ProgressBar1.Window().Move(Scale(8), Scale(96), Scale(297), Scale(17));
+    PlaceLabel(URLLabel, 8, 128, LabelFont{.face = kGothic, .height = 13, .underline = true});
+    PlaceLabel(Label3, 8, 152, LabelFont{.face = kGothic, .height = 13});
+    PlaceLabel(Label4, 8, 168, LabelFont{.face = kGothic, .height = 13});
+    Button1.Window().Send(WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    Button1.Window().Move(Scale(228), Scale(161), Scale(75), Scale(25));
+    KeepUsageLabelWhole();
+}
+
+// A label at its designed place, in its own font (designed height) or else the form's.
+void TForm1::PlaceLabel(TLabel& label, int x, int y, std::optional<LabelFont> font) {
+    if (font) {
+        font->height = Scale(font->height);
+        label.SetFont(*font);
+    } else {
+        label.SetParentFont(Font());
+    }
+    label.Window().MoveTo(Scale(x), Scale(y));
+}
+
+void TForm1::DpiChanged(int /*oldDpi*/) { LayoutControls(); }
+
 // The frame's size depends on the platform's metrics and theme: once the window exists, its
 // outer size is corrected so that the client area is exactly as designed.
 void TForm1::FitClientArea() {
+    const int width = Scale(kClientWidth);
+    const int height = Scale(kClientHeight);
     const win::Size client = Window().ClientSize();
     const win::Size outer = Window().OuterSize();
-    if (client.width == kClientWidth && client.height == kClientHeight) return;
-    Window().Resize(outer.width + kClientWidth - client.width,
-                    outer.height + kClientHeight - client.height);
+    if (client.width == width && client.height == height) return;
+    Window().Resize(outer.width + width - client.width, outer.height + height - client.height);
 }
 
 void TForm1::FormCreate() {
@@ -176,15 +199,16 @@ void TForm1::ListUpMemory() {
     ProgressBar1.SetPosition(texts.gauge.position);
 }
 
-// Label6 stands at 184 as designed. The 64-bit figures of a large machine can make it longer
+// Label6 stands at 184 as designed (at 96 dpi). The 64-bit figures of a large machine can make it longer
 // than the room up to the box's right edge; only then does it move left, just enough to stay
 // whole, but not onto Label5.
 void TForm1::KeepUsageLabelWhole() {
+    const int designedLeft = Scale(kLabel6Left);
     const int width = Label6.Window().OuterSize().width;
-    const int totalRight = kLabel5Left + Label5.Window().OuterSize().width;
-    const int fitting = std::min(kLabel6Left, kClientWidth - width);
-    const int left = std::max(fitting, std::min(kLabel6Left, totalRight + kLabelGap));
-    Label6.Window().MoveTo(left, kMemoryLabelsTop);
+    const int totalRight = Scale(kLabel5Left) + Label5.Window().OuterSize().width;
+    const int fitting = std::min(designedLeft, Scale(kClientWidth) - width);
+    const int left = std::max(fitting, std::min(designedLeft, totalRight + Scale(kLabelGap)));
+    Label6.Window().MoveTo(left, Scale(kMemoryLabelsTop));
 }
 
 void TForm1::Timer1Timer() { ListUpMemory(); }

@@ -4,6 +4,8 @@
 // second) and a link that opens the home page in the web browser.
 #include <windows.h>
 
+#include <optional>
+
 #include "Button.h"
 #include "Form.h"
 #include "IconImage.h"
@@ -43,6 +45,7 @@ public:
 protected:
     void CreateControls() override;
     void FormCreate() override;
+    void DpiChanged(int oldDpi) override;
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
 private:
@@ -51,6 +54,8 @@ private:
     void URLLabelClick();
     void Button1Click();
 
+    void LayoutControls();
+    void PlaceLabel(TLabel& label, int x, int y, std::optional<LabelFont> font);
     void FitClientArea();
     void KeepUsageLabelWhole();
     void CentreOverMainWindow();

@@ -39,8 +39,7 @@ TApplication::TApplication() {
 }
 
 TApplication::~TApplication() {
-    // A help file is always set; the engine ignores the call when it never opened it.
-    WinHelpA(Handle(), helpFile_.c_str(), HELP_QUIT, 0);
+    // The help engine was told to quit by the window that asked it for help.
     Application = nullptr;
     if (Handle()) DestroyWindow(Handle());
     if (comInitialized_) CoUninitialize();

@@ -17,7 +17,7 @@ public:
     // Initialises COM for the thread (single-threaded apartment) and the common controls,
     // and creates the hidden application window, still without a title.
     TApplication();
-    // Closes the help file in the help engine and uninitialises COM if it was initialised.
+    // Uninitialises COM if it was initialised.
     ~TApplication() override;
 
     const std::string& Title() const { return title_; }

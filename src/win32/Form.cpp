@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "Application.h"
 #include "TaskWindows.h"
@@ -15,25 +16,29 @@ int ClampExtent(int value, int minimum) {
 
 void TForm::CreateForm(const FormDesign& design) {
     minOuter_ = design.minOuterSize;
+    fontDesign_ = design.font;
     RegisterOnce({.name = design.className,
                   .style = CS_DBLCLKS,
                   .background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                   .icon = design.icon});
-    if (design.font.face) {
-        font_.Reset(CreateFontA(-design.font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                design.font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, design.font.face));
-    }
+    dpi_ = win::ScreenDpi();
     CreateHandle({.exStyle = design.exStyle,
                   .className = design.className,
                   .text = design.caption,
                   .style = design.style,
                   .x = 0,
                   .y = 0,
-                  .width = design.outerSize.width,
-                  .height = design.outerSize.height,
+                  .width = Scale(design.outerSize.width),
+                  .height = Scale(design.outerSize.height),
                   .parent = Application ? Application->Handle() : nullptr,
                   .menuOrId = design.menu});
+    // The window may stand on a screen of its own setting; it is still hidden, so it simply
+    // takes that setting's size.
+    if (const int dpi = win::WindowDpi(Handle()); dpi != dpi_) {
+        dpi_ = dpi;
+        Window().Resize(Scale(design.outerSize.width), Scale(design.outerSize.height));
+    }
+    font_ = MakeFont();
     CreateControls();
     Resized(Window().ClientSize());
     try {
@@ -43,12 +48,33 @@ void TForm::CreateForm(const FormDesign& design) {
     }
 }
 
+win::ScopedFont TForm::MakeFont() const {
+    if (!fontDesign_.face) return win::ScopedFont();
+    return win::ScopedFont(CreateFontA(-Scale(fontDesign_.height), 0, 0, 0, FW_NORMAL, FALSE,
+                                       FALSE, FALSE, fontDesign_.charset, OUT_DEFAULT_PRECIS,
+                                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                       DEFAULT_PITCH | FF_DONTCARE, fontDesign_.face));
+}
+
+void TForm::ChangeDpi(int dpi, const RECT& suggested) {
+    if (dpi <= 0) return;
+    const int oldDpi = std::exchange(dpi_, dpi);
+    // The old font stays alive until every component has let go of it.
+    const win::ScopedFont oldFont = std::exchange(font_, MakeFont());
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top,
+                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    Resized(Window().ClientSize());  // also when the rectangle kept its size
+    DpiChanged(oldDpi);
+    Window().Invalidate();
+}
+
 void TForm::SetOuterWidth(int width) {
-    Window().Resize(ClampExtent(width, minOuter_.width), Window().OuterSize().height);
+    Window().Resize(ClampExtent(width, Scale(minOuter_.width)), Window().OuterSize().height);
 }
 
 void TForm::SetOuterHeight(int height) {
-    Window().Resize(Window().OuterSize().width, ClampExtent(height, minOuter_.height));
+    Window().Resize(Window().OuterSize().width, ClampExtent(height, Scale(minOuter_.height)));
 }
 
 void TForm::ShowCentered() {
@@ -88,10 +114,15 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(l);
-        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, minOuter_.width);
-        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, minOuter_.height);
+        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, Scale(minOuter_.width));
+        info->ptMinTrackSize.y =
+            std::max<LONG>(info->ptMinTrackSize.y, Scale(minOuter_.height));
         return 0;
     }
+    case WM_DPICHANGED:
+        // The new setting in both words of w; l points at the rectangle the system suggests.
+        ChangeDpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
+        return 0;
     case WM_SIZE:
         Resized({LOWORD(l), HIWORD(l)});
         return 0;

@@ -1,15 +1,17 @@
 #pragma once
 // A top-level window owned by the hidden application window, with a creation handler
 // (FormCreate) that runs once its components exist, a minimum outer size kept on every
-// resize, and showing centred on the screen or modally.
+// resize, and showing centred on the screen or modally. Sizes and the font are designed for
+// 96 dpi and scaled to the screen's setting, also when the window moves to another screen.
 #include <windows.h>
 
+#include "Dpi.h"
 #include "Scoped.h"
 #include "WindowBase.h"
 
 struct FormFont {
     const char* face = nullptr;
-    int height = 0;  // character height in pixels
+    int height = 0;  // character height in pixels at 96 dpi
     BYTE charset = DEFAULT_CHARSET;
 };
 
@@ -18,7 +20,7 @@ struct FormDesign {
     const char* caption = "";
     DWORD style = 0;
     DWORD exStyle = 0;
-    win::Size outerSize;
+    win::Size outerSize;     // at 96 dpi, as all the design's lengths
     win::Size minOuterSize;  // 0 x 0: no minimum
     HMENU menu = nullptr;    // owned by the window from creation on
     HICON icon = nullptr;
@@ -48,6 +50,11 @@ public:
 
     HFONT Font() const { return font_.Get(); }
 
+    // The dots per inch the form is laid out for, and a length designed at 96 at that
+    // setting.
+    int Dpi() const { return dpi_; }
+    int Scale(int designed) const { return win::ScaleToDpi(designed, dpi_); }
+
 protected:
     // Creates the window (hidden), then CreateControls, then FormCreate; an error escaping
     // FormCreate is shown in the error box and creation goes on.
@@ -57,11 +64,19 @@ protected:
     virtual void FormCreate() {}
     // The client area changed size; lay the components out again.
     virtual void Resized(win::Size /*client*/) {}
+    // The setting changed from `oldDpi` to Dpi(), the form's font is already remade and the
+    // window already has its new rectangle: lay the components out again.
+    virtual void DpiChanged(int /*oldDpi*/) {}
 
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
 private:
+    win::ScopedFont MakeFont() const;
+    void ChangeDpi(int dpi, const RECT& suggested);
+
+    FormFont fontDesign_;
     win::ScopedFont font_;
+    int dpi_ = win::kDesignDpi;
     win::Size minOuter_;
     int modalResult_ = 0;
     bool modal_ = false;

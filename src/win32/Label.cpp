@@ -47,6 +47,12 @@ void TLabel::SetFont(const LabelFont& font) {
     Window().Invalidate();
 }
 
+void TLabel::SetParentFont(HFONT parentFont) {
+    parentFont_ = parentFont;
+    AutoSize();
+    Window().Invalidate();
+}
+
 void TLabel::SetTextColor(COLORREF color) {
     color_ = color;
     Window().Invalidate();

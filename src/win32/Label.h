@@ -29,6 +29,8 @@ public:
 
     // A font of the label's own, in place of the form's.
     void SetFont(const LabelFont& font);
+    // The form's font, when the form has made it anew (for another dpi setting).
+    void SetParentFont(HFONT parentFont);
     void SetTextColor(COLORREF color);
     void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
     // Runs when the left button goes down and up again over the label.

@@ -21,6 +21,7 @@ public:
     win::Hwnd Window() const { return window_; }
     int Width() const { return window_.ClientSize().width; }
 
+    int PanelWidth(size_t index) const { return index < widths_.size() ? widths_[index] : 0; }
     void SetPanelWidth(size_t index, int width);
     void SetPanelText(size_t index, const std::string& text) const;
 

@@ -9,6 +9,7 @@ request because the engine's window does not exist yet.
 """
 import shutil
 import unittest
+from urllib.parse import unquote
 
 from harness import WineTestCase, config, poll
 from harness.helpwindow import HelpWindow, read_help_source, words
@@ -92,6 +93,7 @@ class ViewerHelp(WineTestCase):
             self.assertIn(words(line), words(text))
         self.assertFalse(help_window.back_enabled())
         self.assertTrue(viewer.running())
+        self.assertEqual(self.session.browser_calls(), [])  # the engine works: no page
 
     def test_links_show_their_topics_and_back_returns_to_the_contents(self):
         s = self.session
@@ -170,6 +172,75 @@ class ViewerHelp(WineTestCase):
 
         viewer.exit()
         self.assertEqual(s.wait_exit(viewer.proc, 30), 0)
+
+
+class ViewerHelpWithoutEngine(WineTestCase):
+    """A system without a WinHelp engine (Wine's winhlp32 switched off makes WinHelpA fail at
+    once): Help opens the same help as an HTML page in the default browser, here the
+    session's recorder, and the window keeps answering all the while."""
+
+    @classmethod
+    def setUpClass(cls):
+        config.exe("Ortholux.exe")
+        config.exe("olxdriver.exe")
+        config.exe("Ortholux.html")
+        super().setUpClass()
+        s = cls.session
+        # A prefix booted without mshtml has no association for pages.
+        for command in (["reg", "add", r"HKCU\Software\Wine\DllOverrides", "/v", "winhlp32.exe",
+                         "/t", "REG_SZ", "/d", "", "/f"],
+                        ["reg", "add", r"HKCR\.html", "/ve", "/d", "htmlfile", "/f"],
+                        ["reg", "add", r"HKCR\.htm", "/ve", "/d", "htmlfile", "/f"]):
+            done = s.wine(*command)
+            assert done.returncode == 0, (command, done.stderr)
+
+    def copy_viewer(self, folder, with_page=True):
+        folder.mkdir()
+        shutil.copy(config.exe("Ortholux.exe"), folder)
+        if with_page:
+            shutil.copy(config.exe("Ortholux.html"), folder)
+        viewer = Viewer(self.session, self.session.start(folder / "Ortholux.exe", cwd=folder))
+        viewer.wait_main()
+        return viewer
+
+    def test_help_opens_the_page_beside_the_program_and_the_window_keeps_answering(self):
+        s, drv = self.session, self.session.drv
+        folder = s.run_dir / "ヘルプ表示ソ"  # a name the browser gets percent-encoded
+        viewer = self.copy_viewer(folder)
+        log_before = len(s.browser_calls())
+        viewer.keys("alt+h", "d")
+        # Pinged every 100 ms from the moment of the click: never a second without an answer.
+        answered, slowest = drv.ping(viewer.hwnd, 20, 100)
+        self.assertEqual(answered, 20)
+        self.assertLess(slowest, 500)
+        calls = poll(s.browser_calls, lambda c: len(c) > log_before, 10)[log_before:]
+        self.assertEqual(len(calls), 1, calls)
+        url = calls[0]
+        self.assertTrue(url.isascii() and url.startswith("file://"), url)
+        self.assertEqual(unquote(url[len("file://"):]), str(folder / "Ortholux.html"))
+        self.assertEqual(HelpWindow.all(s), [])
+        self.assertTrue(viewer.no_error_box(1.0))
+
+        # Again: one page per click; the viewer still quits normally.
+        viewer.keys("alt+h", "d")
+        calls = poll(s.browser_calls, lambda c: len(c) > log_before + 1, 10)[log_before:]
+        self.assertEqual(len(calls), 2, calls)
+        viewer.exit()
+        self.assertEqual(s.wait_exit(viewer.proc, 30), 0)
+        self.assertEqual(HelpWindow.all(s), [])
+
+    def test_a_missing_page_is_reported_in_the_error_box(self):
+        s = self.session
+        folder = s.run_dir / "ページ無し"
+        viewer = self.copy_viewer(folder, with_page=False)
+        before = s.browser_calls()
+        viewer.keys("alt+h", "d")
+        box = viewer.error_box()
+        page = s.unix_to_wine_path(folder / "Ortholux.html")
+        self.assertEqual((box.caption, box.text), ("Ortholux", f"ファイル {page} は開けません."))
+        viewer.confirm(box)
+        self.assertEqual(s.browser_calls(), before)
+        self.assertTrue(viewer.running())
 
 
 if __name__ == "__main__":

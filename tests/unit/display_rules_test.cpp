@@ -57,3 +57,60 @@ TEST(OuterSize, HugeThumbnailsStayWithinTheCoordinateRange) {
 }
 
 }  // namespace
+
+// ---- other dpi settings ----
+
+namespace {
+
+TEST(DpiScale, DesignedLengthsRoundToTheNearestPixel) {
+    for (int v = -500; v <= 5000; ++v) EXPECT_EQ(win::ScaleToDpi(v, 96), v);
+    EXPECT_EQ(win::ScaleToDpi(257, 144), 386);  // 385.5, halves away from zero
+    EXPECT_EQ(win::ScaleToDpi(211, 144), 317);
+    EXPECT_EQ(win::ScaleToDpi(20, 144), 30);
+    EXPECT_EQ(win::ScaleToDpi(12, 144), 18);
+    EXPECT_EQ(win::ScaleToDpi(257, 120), 321);  // 321.25
+    EXPECT_EQ(win::ScaleToDpi(-7, 144), -11);   // -10.5
+    EXPECT_EQ(win::ScaleToDpi(100, 0), 100);    // setting not known
+    EXPECT_EQ(win::ScaleToDpi(INT32_MAX / 2, 192), INT32_MAX - 1);
+}
+
+TEST(DpiScale, WindowSizesAt144) {
+    const auto design = display::DesignOuterSize(144);
+    EXPECT_EQ(design.width, 386);
+    EXPECT_EQ(design.height, 317);
+    const auto minimum = display::MinOuterSize(144);
+    EXPECT_EQ(minimum.width, 270);
+    EXPECT_EQ(minimum.height, 260);  // 259.5
+
+    // 180 x 1.4 x 1.5 = 378; 120 x 2.1 = 252, + 73 x 1.5 (109.5 -> 110).
+    auto size = DrawingOuterSize("1015", 180, 120, 144);
+    EXPECT_EQ(size.width, 378);
+    EXPECT_EQ(size.height, 362);
+    size = DrawingOuterSize("1012", 180, 120, 144);
+    EXPECT_EQ(size.width, 270);
+    EXPECT_EQ(size.height, 290);
+    size = DrawingOuterSize("1012", 10, 10, 144);  // the scaled minimum
+    EXPECT_EQ(size.width, 270);
+    EXPECT_EQ(size.height, 260);
+    size = DrawingOuterSize("1015", 200, -120, 144);
+    EXPECT_EQ(size.width, 420);
+    EXPECT_EQ(size.height, 260);
+}
+
+TEST(DpiScale, ThumbnailSidesAreTruncatedOnceNotTwice) {
+    // 1 x 1.4 x 1.5 = 2.1; truncating after the 1.4 first would give 1.
+    EXPECT_EQ(display::ScaleThumbnailSide(1, 144), 2);
+    EXPECT_EQ(display::ScaleThumbnailSide(-1, 144), -2);
+    EXPECT_EQ(display::ScaleThumbnailSide(3, 120), 5);  // 5.25
+    EXPECT_EQ(display::ScaleStoredSide(3, 120), 3);     // 3.75
+    EXPECT_EQ(display::ScaleThumbnailSide(INT32_MAX, 480), int64_t{INT32_MAX} * 7);
+}
+
+TEST(DpiScale, At96TheSidesAreTodays) {
+    for (int32_t v = -3000; v <= 3000; ++v) {
+        ASSERT_EQ(display::ScaleThumbnailSide(v, 96), display::ScaleByOnePointFour(v)) << v;
+        ASSERT_EQ(display::ScaleStoredSide(v, 96), v) << v;
+    }
+}
+
+}  // namespace

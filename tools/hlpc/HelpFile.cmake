@@ -1,5 +1,6 @@
-# The viewer's help file, Ortholux.hlp, compiled from res/help/Ortholux.hlp.txt by the native
-# help compiler ortholux-hlpc.
+# The viewer's help file, Ortholux.hlp, and the same help as a page, Ortholux.html, beside it
+# (for systems without a WinHelp engine), compiled from res/help/Ortholux.hlp.txt by the
+# native help compiler ortholux-hlpc.
 #
 #   include(<repo>/tools/hlpc/HelpFile.cmake)
 #   ortholux_add_help_file(<target name> <output dir>)
@@ -17,7 +18,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
             "Build the host build first (cmake --build <host build> --target ortholux-hlpc) "
             "and point ORTHOLUX_HOST_BUILD at it.")
     endif()
-    execute_process(COMMAND "${HLPC}" "${SOURCE}" "${OUTPUT}" RESULT_VARIABLE result)
+    execute_process(COMMAND "${HLPC}" "${SOURCE}" "${OUTPUT}" "${PAGE}" RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
         message(FATAL_ERROR "ortholux-hlpc failed on ${SOURCE}")
     endif()
@@ -31,6 +32,7 @@ get_filename_component(ORTHOLUX_HELP_SOURCE_FILE
 function(ortholux_add_help_file TARGET_NAME OUTPUT_DIR)
     set(source "${ORTHOLUX_HELP_SOURCE_FILE}")
     set(output "${OUTPUT_DIR}/Ortholux.hlp")
+    set(page "${OUTPUT_DIR}/Ortholux.html")
     if(TARGET ortholux-hlpc)
         set(tool "$<TARGET_FILE:ortholux-hlpc>")
         set(tool_depends ortholux-hlpc)
@@ -50,12 +52,13 @@ function(ortholux_add_help_file TARGET_NAME OUTPUT_DIR)
         endif()
     endif()
     add_custom_command(
-        OUTPUT "${output}"
+        OUTPUT "${output}" "${page}"
         COMMAND ${CMAKE_COMMAND} -E make_directory "${OUTPUT_DIR}"
         COMMAND ${CMAKE_COMMAND} "-DHLPC=${tool}" "-DSOURCE=${source}" "-DOUTPUT=${output}"
+                "-DPAGE=${page}"
                 -P "${ORTHOLUX_HELP_FILE_SCRIPT}"
         DEPENDS "${source}" "${ORTHOLUX_HELP_FILE_SCRIPT}" ${tool_depends}
         COMMENT "Compiling help file ${output}"
         VERBATIM)
-    add_custom_target(${TARGET_NAME} ALL DEPENDS "${output}")
+    add_custom_target(${TARGET_NAME} ALL DEPENDS "${output}" "${page}")
 endfunction()

@@ -10,9 +10,10 @@ namespace {
 
 class Converter {
   public:
-    Converter() : cd_(iconv_open("CP932", "UTF-8")) {
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error("the C library offers no UTF-8 to CP932 conversion");
+            throw std::runtime_error(std::string("the C library offers no ") + from + " to " +
+                                     to + " conversion");
         }
     }
     ~Converter() { iconv_close(cd_); }
@@ -28,24 +29,36 @@ bool IsLead(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-}  // namespace
-
-std::string Utf8ToShiftJis(std::string_view utf8) {
-    Converter converter;
-    std::string input(utf8);
-    std::string output(input.size() * 2 + 4, '\0');  // never longer than the UTF-8 form
+// The whole text through iconv, into `growth` output bytes per input byte; `what` says
+// what is wrong at the byte offset where the conversion stops.
+std::string Convert(const char* to, const char* from, std::string_view text,
+                    std::size_t growth, const char* what) {
+    Converter converter(to, from);
+    std::string input(text);
+    std::string output(input.size() * growth + 4, '\0');
     char* in = input.data();
     std::size_t inLeft = input.size();
     char* out = output.data();
     std::size_t outLeft = output.size();
     if (iconv(converter.Handle(), &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1)) {
         std::size_t at = input.size() - inLeft;
-        throw std::runtime_error(errno == EILSEQ ? "text at byte " + std::to_string(at) +
-                                                       " has no Shift-JIS form or is not UTF-8"
-                                                 : "text ends inside a UTF-8 character");
+        throw std::runtime_error(errno == EILSEQ ? "text at byte " + std::to_string(at) + what
+                                                 : std::string("text ends inside a character"));
     }
     output.resize(output.size() - outLeft);
     return output;
+}
+
+}  // namespace
+
+std::string Utf8ToShiftJis(std::string_view utf8) {
+    return Convert("CP932", "UTF-8", utf8, 2, " has no Shift-JIS form or is not UTF-8");
+}
+
+std::string ShiftJisToUtf8(std::string_view sjis) {
+    // A double-byte character becomes at most three bytes, a single byte at most three too
+    // (half-width katakana).
+    return Convert("UTF-8", "CP932", sjis, 3, " is not Shift-JIS text");
 }
 
 std::size_t CountDoubleByteChars(std::string_view sjis) {

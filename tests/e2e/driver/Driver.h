@@ -59,7 +59,7 @@ bool WaitUntil(long long timeout_ms, bool (*done)(void*), void* context);
 // SendMessageTimeoutA that gives up on a hung window with a Failure.
 LRESULT Ask(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-// ---- commands (Windows.cpp, CommonControls.cpp, Dialogs.cpp, Shell.cpp) ----
+// ---- commands (Windows.cpp, CommonControls.cpp, Dialogs.cpp, Shell.cpp, Dpi.cpp) ----
 int CmdFind(const Args&);
 int CmdWait(const Args&);
 int CmdList(const Args&);
@@ -86,5 +86,11 @@ int CmdShortPath(const Args&);
 int CmdLongPath(const Args&);
 int CmdMemory(const Args&);
 int CmdEcho(const Args&);
+// Dpi.cpp: layout at other dpi settings, and whether a window keeps answering.
+int CmdMetrics(const Args&);
+int CmdMenuBar(const Args&);
+int CmdTextSize(const Args&);
+int CmdDpiChanged(const Args&);
+int CmdPing(const Args&);
 
 }  // namespace olxdriver

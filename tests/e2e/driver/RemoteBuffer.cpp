@@ -33,8 +33,12 @@ std::string RemoteBuffer::Read(size_t length) const {
 
 void RemoteBuffer::Clear() {
     const std::string zeros(size_, '\0');
+    Write(zeros.data(), zeros.size());
+}
+
+void RemoteBuffer::Write(const void* bytes, size_t length) {
     SIZE_T put = 0;
-    if (!WriteProcessMemory(process_, address_, zeros.data(), zeros.size(), &put))
+    if (!WriteProcessMemory(process_, address_, bytes, length < size_ ? length : size_, &put))
         throw LastError("WriteProcessMemory");
 }
 

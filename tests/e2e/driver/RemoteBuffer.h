@@ -19,6 +19,7 @@ class RemoteBuffer {
     size_t Size() const { return size_; }
     std::string Read(size_t length) const;
     void Clear();
+    void Write(const void* bytes, size_t length);
 
   private:
     HANDLE process_ = nullptr;

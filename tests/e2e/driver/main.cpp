@@ -70,6 +70,12 @@ constexpr Command kCommands[] = {
     {"longpath", olxdriver::CmdLongPath, "PATH"},
     {"memory", olxdriver::CmdMemory, ""},
     {"echo", olxdriver::CmdEcho, "ARG...               bytes of the arguments"},
+    {"metrics", olxdriver::CmdMetrics, "                     dpi, menu and caption heights"},
+    {"menubar", olxdriver::CmdMenuBar, "HWND                 menu bar rect, screen", kReads},
+    {"textsize", olxdriver::CmdTextSize, "FACE HEIGHT BOLD TEXT  text extent in that font"},
+    {"dpichanged", olxdriver::CmdDpiChanged, "HWND DPI L T R B     send WM_DPICHANGED",
+     kActs},
+    {"ping", olxdriver::CmdPing, "HWND COUNT MS        WM_NULL every MS, time-out 1 s", kReads},
 };
 
 int Usage() {

@@ -152,7 +152,7 @@ def _records(lines):
 _QUESTIONS = frozenset({
     "find", "wait", "list", "owner", "rect", "client", "text", "visible", "info", "children",
     "gone", "foreground", "status", "progress", "msgbox", "readlnk", "shortpath", "longpath",
-    "memory", "echo"})
+    "memory", "echo", "metrics", "menubar", "textsize", "ping"})
 
 
 class Driver:
@@ -331,3 +331,27 @@ class Driver:
         """(ACP, [bytes of each argument as the driver's argv received it])."""
         lines = self.call("echo", *args)
         return int(lines[0][1]), [bytes.fromhex(f[2]) for f in lines[1:]]
+
+    # ---- dpi and answering ----
+    def metrics(self):
+        """{"dpi", "menu", "caption", "sizeframe"}: the driver's own dpi (the setting the
+        prefix had when it started) and system metrics at that setting."""
+        return {k: int(v[0]) for k, v in _records(self.call("metrics")).items()}
+
+    def menubar(self, hwnd):
+        """The menu bar's screen rectangle (GetMenuBarInfo)."""
+        return Rect.of(self.call("menubar", _h(hwnd))[0][1:])
+
+    def textsize(self, face, height, text, bold=False):
+        """(width, height) of text in that face at that character height in pixels."""
+        f = self.call("textsize", face, height, int(bold), text)[0]
+        return int(f[1]), int(f[2])
+
+    def dpichanged(self, hwnd, dpi, rect):
+        """Sends WM_DPICHANGED for dpi with the suggested Rect."""
+        self.call("dpichanged", _h(hwnd), dpi, rect.left, rect.top, rect.right, rect.bottom)
+
+    def ping(self, hwnd, count=10, interval_ms=100):
+        """Sends WM_NULL count times -> (answered within 1 s, slowest answer in ms)."""
+        f = self.call("ping", _h(hwnd), count, interval_ms, timeout=count * 2 + 30)[0]
+        return int(f[1]), int(f[2])
