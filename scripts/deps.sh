@@ -8,6 +8,11 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     wine wine64 xvfb xauth xdotool imagemagick x11-utils
     fonts-ipafont-gothic fonts-ipafont-mincho locales libx11-dev
+    # fuzz targets
+    clang libclang-rt-14-dev
+    # Linux tools, their Debian package and the file-manager test
+    libpng-dev dpkg-dev file lintian python3-gi gir1.2-gnomedesktop-4.0 shared-mime-info
+    bubblewrap
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native unit tests (plain and under ASan+UBSan), then
-# the Windows program end to end under Wine. Exits non-zero on any failure.
+# Builds everything and runs every test: native unit tests (plain and under ASan+UBSan), a
+# short run of each fuzz target, then the Windows program end to end under Wine. Exits
+# non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORTHOLUX_BUILD_DIR:-$root/build}
@@ -46,10 +47,15 @@ run_ctest "$build/host" "host build"
 configure_and_build "$build/asan" -DORTHOLUX_SANITIZE=ON
 run_ctest "$build/asan" "ASan+UBSan" ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 
+# The libFuzzer targets (clang) run 20 s each on their seed corpora; see fuzz/.
+configure_and_build "$build/fuzz" -DORTHOLUX_FUZZ=ON -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++
+run_ctest "$build/fuzz" "libFuzzer targets"
+
 configure_and_build "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DORTHOLUX_HOST_BUILD="$build/host"
 run_ctest "$build/win" "Windows build under Wine"
 
-# One closing line over all three runs.
+# One closing line over all the runs.
 echo "ortholux: $passed passed, $failed failed"
 exit "$status"

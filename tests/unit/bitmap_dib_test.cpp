@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 #include "Error.h"
 #include "bitmap/Dib.h"
@@ -241,13 +242,35 @@ TEST(Dib, OversizedImagesAreRefusedWithoutOverflow) {
     EXPECT_EQ(refused(0x7FFFFFFF, 0x7FFFFFFF, 32), kInvalid);
     EXPECT_EQ(refused(0x7FFFFFFF, INT32_MIN, 32), kInvalid);
     EXPECT_EQ(refused(1, INT32_MIN, 1), kInvalid);
-    EXPECT_EQ(refused(0x7FFFFFFF, 1, 1), "no error");  // 256 MB of rows exactly
-    EXPECT_EQ(refused(8192, 8193, 32), kInvalid);      // one row over 256 MB
+    EXPECT_EQ(refused(0x7FFFFFFF, 1, 1), kInvalid);     // 256 MB of rows once accepted
+    EXPECT_EQ(refused(2048 * 2048, 1, 1), "no error");  // the pixel cap exactly
+    EXPECT_EQ(refused(2048, -2048, 32), "no error");
+    EXPECT_EQ(refused(2048, 2049, 1), kInvalid);  // one row over, however few bits a pixel
+    EXPECT_EQ(refused(8192, 8193, 32), kInvalid);
     Bmp rle = Indexed8(2);
     rle.compression = 1;
     rle.width = 65536;
     rle.height = 4097;
     EXPECT_EQ(ErrorOf(rle.Build()), kInvalid);  // the decoded size counts for run-length too
+}
+
+// Found by fuzzing: 60 bytes announcing 2^31 one-bit pixels got 256 MB of zero-filled rows.
+// Within the cap, the most a header alone can demand is 16 MiB, whatever the depth.
+TEST(Dib, TinyFileCannotDemandMoreThanTheCap) {
+    for (const auto& [width, height, bits] :
+         {std::tuple{1, 2048 * 2048, 1}, {2048, 2048, 32}, {2048 * 2048, 1, 24}}) {
+        Bmp bmp;
+        bmp.width = width;
+        bmp.height = height;
+        bmp.bits = static_cast<uint16_t>(bits);
+        bmp.colorsUsed = 1;
+        bmp.table = {1, 2, 3, 0};
+        const Bytes file = bmp.Build();
+        ASSERT_LT(file.size(), 64u);
+        const DibImage image = DecodeBmp(file);
+        EXPECT_LE(image.pixels.size(), kMaxDibPixelBytes) << width << "x" << height;
+        EXPECT_GE(image.pixels.size(), kMaxDibPixelBytes * 3 / 4) << width << "x" << height;
+    }
 }
 
 TEST(Dib, CutHeadersAndTablesAreStreamReadErrors) {

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "Error.h"
+
 std::string ShiftJisToTerminal(const std::string& text) {
     const char* target = nl_langinfo(CODESET);
     iconv_t cd = iconv_open(target && *target ? target : "UTF-8", "CP932");
@@ -27,4 +29,14 @@ std::string ShiftJisToTerminal(const std::string& text) {
     }
     iconv_close(cd);
     return out;
+}
+
+std::string ErrorForTerminal(const AppError& error, const std::string& path) {
+    const std::string pattern = msg::kFileOpen;
+    if (error.Message() == FormatMessageText(pattern, path)) {
+        const auto at = pattern.find("%s");
+        return ShiftJisToTerminal(pattern.substr(0, at)) + path +
+               ShiftJisToTerminal(pattern.substr(at + 2));
+    }
+    return ShiftJisToTerminal(error.Message());
 }

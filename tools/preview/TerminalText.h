@@ -4,3 +4,9 @@
 // Converts the core's Shift-JIS texts into the terminal's encoding (the locale's code set).
 // Bytes that can't be converted come out as "?".
 std::string ShiftJisToTerminal(const std::string& text);
+
+class AppError;
+
+// An AppError's text for the terminal. The path inside the file-open error is the caller's
+// own bytes and is kept as it is, not converted with the Shift-JIS around it.
+std::string ErrorForTerminal(const AppError& error, const std::string& path);

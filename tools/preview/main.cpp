@@ -5,7 +5,11 @@
 #include <fstream>
 #include <iostream>
 
+#include "BatchOptions.h"
+#include "BatchRun.h"
 #include "Error.h"
+#include "PngConvert.h"
+#include "PreviewLine.h"
 #include "TerminalText.h"
 #include "preview/Preview.h"
 
@@ -15,6 +19,7 @@ enum ExitCode { kReady = 0, kFailed = 1, kUsage = 2, kNothingToShow = 3 };
 
 const char kUsageText[] =
     "usage: ortholux-preview DRAWING [OUTPUT]\n"
+    "       ortholux-preview [-r] [--output-dir DIR [--png]] [--] DRAWING|FOLDER...\n"
     "\n"
     "Finds the thumbnail of a DWG drawing and prints one line:\n"
     "  Ready CODE WIDTHxHEIGHT bmp|png   the drawing has a thumbnail\n"
@@ -25,19 +30,15 @@ const char kUsageText[] =
     "exchanged, or the stored PNG file unchanged.\n"
     "\n"
     "Exit status: 0 Ready, 3 BelowRange or NoBitmap, 1 error (message on standard\n"
-    "error), 2 wrong usage.\n";
-
-// The error texts are Shift-JIS; the path inside the file-open error is the caller's own
-// bytes and must not be converted with them.
-std::string ErrorForTerminal(const AppError& error, const std::string& path) {
-    const std::string pattern = msg::kFileOpen;
-    if (error.Message() == FormatMessageText(pattern, path)) {
-        const auto at = pattern.find("%s");
-        return ShiftJisToTerminal(pattern.substr(0, at)) + path +
-               ShiftJisToTerminal(pattern.substr(at + 2));
-    }
-    return ShiftJisToTerminal(error.Message());
-}
+    "error), 2 wrong usage.\n"
+    "\n"
+    "The second form (chosen by any option, more than two arguments, a folder first or\n"
+    "an existing *.dwg file second) prints PATH, a tab and the line above for every\n"
+    "drawing named and every *.dwg file of the folders named (-r: and of their\n"
+    "subfolders), \"Error MESSAGE\" after the tab for a drawing that fails, and a summary\n"
+    "on standard error. --output-dir writes DIR/NAME.bmp or .png (subfolders kept),\n"
+    "--png converts every image to PNG. Exit status: 0 all Ready, 3 some with nothing\n"
+    "to show, 1 any failed, 2 wrong usage.\n";
 
 bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -45,10 +46,25 @@ bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
     return static_cast<bool>(out.flush());
 }
 
+int RunBatchCommand(const std::vector<std::string>& args) {
+    std::string error;
+    const auto options = ParseBatchOptions(args, error);
+    if (options && options->png && !PngConversionAvailable()) {
+        error = "--png: this build cannot write PNG files";
+    }
+    if (!options || !error.empty()) {
+        std::cerr << "ortholux-preview: " << error << "\n\n" << kUsageText;
+        return kUsage;
+    }
+    return RunBatch(*options, stdout, stderr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (WantsBatch(args)) return RunBatchCommand(args);
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::cout << kUsageText;
         return kReady;
@@ -60,19 +76,8 @@ int main(int argc, char** argv) {
     const std::string drawing = argv[1];
     try {
         const DrawingPreview preview = ReadDrawingPreview(drawing);
-        const std::string& code = preview.info.releaseCode;
-        switch (preview.outcome) {
-            case PreviewOutcome::BelowRange:
-                std::cout << "BelowRange " << code << "\n";
-                return kNothingToShow;
-            case PreviewOutcome::NoBitmap:
-                std::cout << "NoBitmap " << code << "\n";
-                return kNothingToShow;
-            case PreviewOutcome::Ready:
-                break;
-        }
-        std::cout << "Ready " << code << " " << preview.info.width << "x" << preview.info.height
-                  << (preview.info.kind == ImageKind::Png ? " png" : " bmp") << "\n";
+        std::cout << PreviewLine(preview) << "\n";
+        if (preview.outcome != PreviewOutcome::Ready) return kNothingToShow;
         if (argc == 3 && !WriteImage(argv[2], preview.image)) {
             std::cerr << "ortholux-preview: cannot write " << argv[2] << ": "
                       << std::strerror(errno) << "\n";

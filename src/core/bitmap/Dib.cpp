@@ -84,14 +84,14 @@ Header ReadInfoHeader(const ByteReader& in, DibImage& image) {
     return header;
 }
 
-// Bytes of the uncompressed rows, checked against kMaxDibPixelBytes before any multiplication
-// could wrap.
+// Bytes of the uncompressed rows, once the pixel count is within kMaxDibPixels (width and rows
+// are below 2^32 each, so their product cannot wrap).
 std::size_t PixelBytes(const DibImage& image) {
-    const uint64_t rowBits = static_cast<uint64_t>(image.width) * image.bitCount;
-    const uint64_t stride = (rowBits + 31) / 32 * 4;
+    const uint64_t width = static_cast<uint64_t>(image.width);
     const uint64_t rows =
         image.height < 0 ? -static_cast<int64_t>(image.height) : static_cast<int64_t>(image.height);
-    if (stride > kMaxDibPixelBytes / rows) Invalid();
+    if (width * rows > kMaxDibPixels) Invalid();
+    const uint64_t stride = (width * image.bitCount + 31) / 32 * 4;
     return static_cast<std::size_t>(stride * rows);
 }
 

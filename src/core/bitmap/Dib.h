@@ -6,9 +6,13 @@
 #include <span>
 #include <vector>
 
-// Images whose uncompressed rows would take more than this are refused as invalid: a
-// thumbnail is a few hundred pixels wide, and a damaged size must not become a huge buffer.
-inline constexpr std::size_t kMaxDibPixelBytes = std::size_t{256} << 20;
+// Images of more pixels than this are refused as invalid. A thumbnail is a few hundred pixels
+// a side, but rows the file does not hold are zero-filled, so without a cap a header of a few
+// dozen bytes could demand a huge buffer here and a larger screen-depth bitmap in the viewer
+// (and a thumbnailer decodes every file of a folder as it is browsed).
+inline constexpr uint64_t kMaxDibPixels = uint64_t{2048} * 2048;
+// What the cap means for the rows: at most 4 bytes a pixel (32 bits, or a 1-pixel row padded).
+inline constexpr std::size_t kMaxDibPixelBytes = kMaxDibPixels * 4;
 
 struct DibImage {
     int32_t width = 0;

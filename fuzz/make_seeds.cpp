@@ -1,0 +1,240 @@
+// Writes the seed corpora and dictionaries of the fuzz targets, made with the tests' own
+// builders, plus the sample drawing and, where present, the real drawings cut after their
+// thumbnails (so a seed stays small; the copies live only in the build folder).
+//
+//   make_seeds OUT_DIR SAMPLE_DRAWING HELP_SOURCE [FIXTURES_DIR]
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "DrawingBuilder.h"
+#include "LongPathInput.h"
+#include "PngThumbnailInput.h"
+#include "PreviewTestUtil.h"
+#include "bitmap_bmp_builder.h"
+#include "preview/Preview.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+class Corpus {
+  public:
+    Corpus(const fs::path& root, const std::string& target) : dir_(root / target) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void Add(const Bytes& bytes) {
+        std::ofstream out(dir_ / ("seed-" + std::to_string(count_++)), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    void Add(const std::string& text) { Add(Bytes(text.begin(), text.end())); }
+
+  private:
+    fs::path dir_;
+    int count_ = 0;
+};
+
+// A libFuzzer dictionary: one quoted token a line, every byte outside printable ASCII escaped.
+void WriteDictionary(const fs::path& file, const std::vector<std::string>& tokens) {
+    std::ofstream out(file);
+    static const char kHex[] = "0123456789ABCDEF";
+    for (const std::string& token : tokens) {
+        out << '"';
+        for (const char c : token) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\') {
+                out << c;
+            } else {
+                out << "\\x" << kHex[byte >> 4] << kHex[byte & 15];
+            }
+        }
+        out << "\"\n";
+    }
+}
+
+std::string Le32Text(uint32_t value) {
+    std::string out;
+    for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>(value >> shift);
+    return out;
+}
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<DrawingBuilder> SyntheticDrawings() {
+    std::vector<DrawingBuilder> drawings;
+    DrawingBuilder plain;
+    plain.colorTable = std::vector<uint32_t>(256, 0x00808080);
+    plain.colorTable[0] = 0x00000000;
+    plain.colorTable[7] = 0x00FFFFFF;
+    plain.pixels = {0, 7, 1, 2, 7, 0, 3, 4};
+    drawings.push_back(plain);
+
+    DrawingBuilder mono;
+    mono.bitCount = 1;
+    mono.colorTable = {0x00000000, 0x00FFFFFF};
+    mono.pixels = {0x90, 0, 0, 0, 0x60, 0, 0, 0};
+    drawings.push_back(mono);
+
+    DrawingBuilder few = plain;
+    few.colorsUsed = 3;
+    few.colorTable.resize(3);
+    few.height = -2;
+    drawings.push_back(few);
+
+    DrawingBuilder rgb;
+    rgb.bitCount = 24;
+    rgb.pixels = bmptest::Sequence(16);
+    drawings.push_back(rgb);
+
+    DrawingBuilder core = mono;
+    core.headerSize = 12;
+    drawings.push_back(core);
+
+    DrawingBuilder whole = plain;  // a length of 0: the whole drawing is the thumbnail
+    whole.overrideLength = true;
+    drawings.push_back(whole);
+
+    DrawingBuilder old = plain;
+    old.releaseCode = "1009";
+    drawings.push_back(old);
+
+    DrawingBuilder noBitmap = plain;
+    noBitmap.entryCount = 3;
+    drawings.push_back(noBitmap);
+    return drawings;
+}
+
+std::vector<bmptest::Bmp> SyntheticBmps() {
+    using namespace bmptest;
+    std::vector<Bmp> bmps = {Rgb24(), Indexed8(), Indexed8(16), Indexed8(300)};
+    Bmp masks;
+    masks.bits = 16;
+    masks.compression = 3;
+    masks.masks = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
+    masks.pixels = Sequence(8);
+    bmps.push_back(masks);
+    Bmp rle = Indexed8(4);
+    rle.compression = 1;
+    rle.pixels = {2, 1, 0, 0, 2, 3, 0, 1};
+    rle.sizeImage = 8;
+    bmps.push_back(rle);
+    Bmp core;
+    core.headerSize = 12;
+    core.bits = 4;
+    core.table = Sequence(48);
+    core.pixels = Sequence(8);
+    bmps.push_back(core);
+    Bmp v5 = Indexed8(3);
+    v5.headerSize = 124;
+    bmps.push_back(v5);
+    return bmps;
+}
+
+Bytes PngInput(uint8_t lengthMode, const Bytes& png) {
+    Bytes input{lengthMode};
+    input.insert(input.end(), png.begin() + fuzz::kPngSignature.size(), png.end());
+    return input;
+}
+
+// Adds a drawing (cut after its thumbnail) and what it yields to the drawing, BMP and PNG
+// corpora.
+void AddDrawing(const Bytes& drawing, Corpus& drawings, Corpus& bmps, Corpus& pngs) {
+    PreviewInfo info;
+    try {
+        if (ReadPreviewHeader(drawing, info) != PreviewOutcome::Ready) {
+            drawings.Add(Bytes(drawing.begin(),
+                               drawing.begin() + std::min<std::size_t>(drawing.size(), 4096)));
+            return;
+        }
+        const uint64_t end = uint64_t{info.bitmapStart} + info.bitmapLength;
+        const Bytes image = BuildBitmapStream(drawing, info);
+        drawings.Add(info.bitmapLength == 0 ? drawing
+                                            : Bytes(drawing.begin(), drawing.begin() + end));
+        if (info.kind == ImageKind::Png) {
+            pngs.Add(PngInput(0, image));
+        } else {
+            bmps.Add(image);
+        }
+    } catch (const AppError&) {
+        drawings.Add(
+            Bytes(drawing.begin(), drawing.begin() + std::min<std::size_t>(drawing.size(), 4096)));
+    }
+}
+
+void WriteLongPathSeeds(Corpus& corpus) {
+    const std::string hyou = "\x95\x5C";  // 表: its trail byte is "\"
+    const std::string so = "\x83\x5C";    // ソ
+    const std::vector<fuzz::LongPathInput> inputs = {
+        {false, "", 'C', {{true, "Program Files"}, {true, "Drawings"}, {false, "Plan one.dwg"}}},
+        {false, "", 'D', {{false, hyou}, {true, so + "\x83\x74\x83\x67"}, {true, "PLAN.DWG"}}},
+        {false, "", 'E', {{false, "a" + hyou + "b"}, {false, "x.dwg"}}},
+        {true, "C:\\PROGRA~1\\" + hyou + "\\PLAN~1.DWG", 'C', {}},
+        {true, "AB:C:\\\\srv\\share\\", 'C', {}},
+        {false, "", 'F', {{false, "\xE0\x5C"}, {true, "\xFB\x5C\xFC\xFC.dwg"}}},  // 濬, 德
+    };
+    for (const auto& input : inputs) corpus.Add(fuzz::EncodeLongPathInput(input));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::cerr << "usage: make_seeds OUT_DIR SAMPLE_DRAWING HELP_SOURCE [FIXTURES_DIR]\n";
+        return 2;
+    }
+    const fs::path out = argv[1];
+    Corpus drawings(out, "preview_drawing"), bmps(out, "bmp_decode"), pngs(out, "preview_png");
+    Corpus lines(out, "command_line"), paths(out, "long_path"), help(out, "help_source");
+
+    for (const DrawingBuilder& drawing : SyntheticDrawings()) {
+        AddDrawing(drawing.Build(), drawings, bmps, pngs);
+    }
+    AddDrawing(ReadFile(argv[2]), drawings, bmps, pngs);
+    if (argc > 4 && fs::is_directory(argv[4])) {
+        for (const auto& entry : fs::directory_iterator(argv[4])) {
+            if (entry.path().extension() == ".dwg")
+                AddDrawing(ReadFile(entry.path()), drawings, bmps, pngs);
+        }
+    }
+    for (const bmptest::Bmp& bmp : SyntheticBmps()) bmps.Add(bmp.Build());
+    for (uint8_t mode = 0; mode < static_cast<uint8_t>(fuzz::PngLength::kCount); ++mode) {
+        pngs.Add(PngInput(mode, MakePngHeader(184 + mode, 126)));
+    }
+
+    lines.Add("\"C:\\Program Files\\Ortholux\\Ortholux.exe\" \"C:\\My Drawings\\plan.dwg\"");
+    lines.Add("Ortholux.exe C:\\x\\PLAN.DWG second \"\" \"third arg\"");
+    lines.Add("Ortholux.exe \"D:\\\x95\x5C\\\x83\x5C.dwg\"\tlast\"");
+    // Long arguments: one kept whole, one cut at 4096 bytes.
+    for (const std::size_t length : {1000u, 5000u}) {
+        lines.Add("Ortholux.exe \"C:\\" + std::string(length, 'd') + ".dwg\" next");
+    }
+    WriteLongPathSeeds(paths);
+    const Bytes helpSource = ReadFile(argv[3]);
+    help.Add(helpSource);
+    help.Add(
+        "title: T\nfont: F\n\n@topic a First\nSee [[b|the next]]\tthen.\n\n@topic b Next\nx\n");
+
+    const std::string png(fuzz::kPngSignature.begin(), fuzz::kPngSignature.end());
+    WriteDictionary(out / "preview_drawing.dict",
+                    {"AC1015", "1012", "1027", png, "IHDR", Le32Text(40), Le32Text(12),
+                     Le32Text(0x00FFFFFF), std::string(1, '\2')});
+    WriteDictionary(out / "bmp_decode.dict",
+                    {"BM", Le32Text(40), Le32Text(12), Le32Text(108), Le32Text(124), Le32Text(1),
+                     Le32Text(2), Le32Text(3), Le32Text(256)});
+    WriteDictionary(out / "preview_png.dict", {"IHDR", "IEND", Le32Text(13)});
+    WriteDictionary(out / "command_line.dict", {"\"", "\"\"", " ", "\t", "\x95\x5C"});
+    WriteDictionary(out / "long_path.dict", {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "\xE0\x5C",
+                                             "\xFB\x5C", "~1", "C:"});
+    WriteDictionary(out / "help_source.dict",
+                    {"@topic ", "title: ", "font: ", "copyright: ", "[[", "]]", "|", "#", "\t"});
+    return 0;
+}

@@ -1,0 +1,100 @@
+// A drawing end to end, as the viewer opens one: the header, the rebuilt BMP image, then the
+// decoder on that image.
+#include <algorithm>
+#include <cstring>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "DibChecks.h"
+#include "preview/Preview.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0x00FFFFFF;
+constexpr uint32_t kBlack = 0x00000000;
+
+// The rebuilt image is the thumbnail behind a 14-byte file header; only whole colour-table
+// entries may differ from the thumbnail, and only black turned white or white turned black.
+// Not traced for coverage: its loop over every entry is the check's, not the code's.
+__attribute__((no_sanitize("coverage"))) void CheckRebuilt(const std::vector<uint8_t>& image,
+                                                           std::span<const uint8_t> thumbnail,
+                                                           const PreviewInfo& info) {
+    FUZZ_CHECK(image.size() == thumbnail.size() + 14);
+    FUZZ_CHECK(image[0] == 'B' && image[1] == 'M');
+    FUZZ_CHECK(fuzz::Le32(image, 2) == info.bitmapLength + 14);
+    FUZZ_CHECK(fuzz::Le32(image, 6) == 0);
+    FUZZ_CHECK(fuzz::Le32(image, 10) == info.pixelOffset);
+    const uint8_t* rebuilt = image.data() + 14;
+    const std::size_t header = std::min<std::size_t>(40, thumbnail.size());
+    FUZZ_CHECK(std::memcmp(rebuilt, thumbnail.data(), header) == 0);
+    std::size_t at = header;
+    for (; at + 4 <= thumbnail.size(); at += 4) {
+        const uint32_t was = static_cast<uint32_t>(thumbnail[at]) | thumbnail[at + 1] << 8 |
+                             thumbnail[at + 2] << 16 |
+                             static_cast<uint32_t>(thumbnail[at + 3]) << 24;
+        const uint32_t now = static_cast<uint32_t>(rebuilt[at]) | rebuilt[at + 1] << 8 |
+                             rebuilt[at + 2] << 16 | static_cast<uint32_t>(rebuilt[at + 3]) << 24;
+        if (was == now) continue;
+        FUZZ_CHECK((was == kWhite && now == kBlack) || (was == kBlack && now == kWhite));
+    }
+    FUZZ_CHECK(std::memcmp(rebuilt + at, thumbnail.data() + at, thumbnail.size() - at) == 0);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const std::span<const uint8_t> drawing(data, size);
+    PreviewInfo info;
+    PreviewOutcome outcome;
+    try {
+        outcome = ReadPreviewHeader(drawing, info);
+    } catch (const AppError& error) {
+        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kStreamRead, msg::kInvalidBitmap}));
+        return 0;
+    }
+    FUZZ_CHECK(size >= 6 && info.releaseCode.size() <= 4);
+    FUZZ_CHECK(info.releaseCode.find('\0') == std::string::npos);
+    const std::string_view lowest = "1012";
+    FUZZ_CHECK((outcome == PreviewOutcome::BelowRange) ==
+               std::lexicographical_compare(info.releaseCode.begin(), info.releaseCode.end(),
+                                            lowest.begin(), lowest.end(), [](char a, char b) {
+                                                return static_cast<uint8_t>(a) <
+                                                       static_cast<uint8_t>(b);
+                                            }));
+    if (outcome != PreviewOutcome::Ready) return 0;
+
+    std::vector<uint8_t> image;
+    try {
+        image = BuildBitmapStream(drawing, info);
+    } catch (const AppError& error) {
+        FUZZ_CHECK(fuzz::IsOneOf(
+            error, {msg::kStreamRead, msg::kRangeCheck, msg::kStreamGrow, msg::kOutOfMemory}));
+        FUZZ_CHECK(error.Message() != msg::kRangeCheck || info.bitmapLength >= 0x80000000u);
+        return 0;
+    }
+    const auto thumbnail =
+        info.bitmapLength == 0 ? drawing : drawing.subspan(info.bitmapStart, info.bitmapLength);
+    if (info.kind == ImageKind::Png) {
+        FUZZ_CHECK(std::equal(image.begin(), image.end(), thumbnail.begin(), thumbnail.end()));
+        return 0;
+    }
+    FUZZ_CHECK(info.pixelOffset == 54 + 4 * uint64_t{info.colorCount});
+    CheckRebuilt(image, thumbnail, info);
+
+    DibImage decoded;
+    try {
+        decoded = DecodeBmp(image);
+    } catch (const AppError& error) {
+        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kInvalidBitmap, msg::kStreamRead}));
+        return 0;
+    }
+    // The core header keeps its sizes in 16 bits, which the drawing's reader does not know.
+    if (fuzz::Le32(image, 14) != 12) {
+        FUZZ_CHECK(decoded.width == info.width && decoded.height == info.height);
+    }
+    fuzz::CheckDecoded(decoded);
+    return 0;
+}

@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""ortholux-preview's batch form: lines, summary and exit status, folders with and without
+-r, images in --output-dir (and --png), names that are not UTF-8."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e",
+                                "harness"))
+import thumbimage  # noqa: E402
+from test_preview_cli import drawing  # noqa: E402
+
+TOOL = None
+READY = drawing(width=3, height=2)
+OLD = drawing(code=b"1009")
+CUT = drawing()[:-9]
+
+
+class BatchForm(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = os.fsencode(self.tmp.name)
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def write(self, name, data):
+        path = os.path.join(self.dir, os.fsencode(name))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def run_tool(self, *args):
+        env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        return subprocess.run([TOOL, *args], capture_output=True, env=env)
+
+    def lines(self, result):
+        return [tuple(line.split(b"\t")) for line in result.stdout.splitlines()]
+
+    def test_lines_summary_and_exit_status(self):
+        a, b, c = (self.write(n, d) for n, d in (("a.dwg", READY), ("b.dwg", OLD), ("c.dwg", CUT)))
+        r = self.run_tool(a, b, c)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(self.lines(r), [(a, b"Ready 1015 3x2 bmp"), (b, b"BelowRange 1009"),
+                                         (c, "Error ストリームからの読み込みエラー".encode())])
+        self.assertEqual(r.stderr, b"ortholux-preview: 3 drawings: 1 ready, "
+                                   b"1 nothing to show, 1 failed\n")
+        self.assertEqual(self.run_tool(a, b, "--").returncode, 3)
+        self.assertEqual(self.run_tool("--", a).returncode, 0)
+        # Two drawings are a batch too: the second is not overwritten as an OUTPUT image.
+        r = self.run_tool(a, b)
+        self.assertEqual((r.returncode, len(self.lines(r))), (3, 2))
+        with open(b, "rb") as f:
+            self.assertEqual(f.read(), OLD)
+
+    def test_folders_in_name_order_and_subfolders_with_r(self):
+        self.write("z.DWG", READY)
+        self.write("m.dwg", OLD)
+        self.write("notes.txt", b"not a drawing")
+        self.write("sub/deep.dwg", READY)
+        r = self.run_tool(self.dir)
+        self.assertEqual([os.path.basename(p) for p, _ in self.lines(r)], [b"m.dwg", b"z.DWG"])
+        self.assertEqual(r.returncode, 3)
+        r = self.run_tool("-r", self.dir)
+        self.assertEqual([os.path.relpath(p, self.dir) for p, _ in self.lines(r)],
+                         [b"m.dwg", b"sub/deep.dwg", b"z.DWG"])
+
+    def test_output_dir_keeps_subfolders_and_matches_the_single_form(self):
+        src = self.write("in/a.dwg", READY)
+        self.write("in/sub/a.dwg", READY)
+        self.write("in/old.dwg", OLD)
+        out = os.path.join(self.dir, b"out")
+        r = self.run_tool("-r", "--output-dir", out, os.path.join(self.dir, b"in"))
+        self.assertEqual(r.returncode, 3, r.stderr)
+        self.assertEqual(sorted(os.listdir(out)), [b"a.bmp", b"sub"])
+        self.assertEqual(os.listdir(os.path.join(out, b"sub")), [b"a.bmp"])
+        single = os.path.join(self.dir, b"single.bmp")
+        self.assertEqual(self.run_tool(src, single).returncode, 0)
+        with open(single, "rb") as f, open(os.path.join(out, b"a.bmp"), "rb") as g:
+            self.assertEqual(f.read(), g.read())
+
+    def test_png_output_has_the_pixels_of_the_bmp(self):
+        # Three colours in both rows, the rows different: a flip or a channel swap shows.
+        coloured = drawing(width=3, height=2, table=(0, 0xFFFFFF, 0x336699))[:-8]
+        src = self.write("a.dwg", coloured + bytes([0, 1, 2, 0, 2, 2, 1, 0]))
+        bmp_dir, png_dir = (os.path.join(self.dir, n) for n in (b"bmp", b"png"))
+        self.assertEqual(self.run_tool("--output-dir", bmp_dir, src).returncode, 0)
+        self.assertEqual(self.run_tool("--png", "--output-dir", png_dir, src).returncode, 0)
+        with open(os.path.join(bmp_dir, b"a.bmp"), "rb") as f:
+            bmp = thumbimage.decode(f.read())
+        with open(os.path.join(png_dir, b"a.png"), "rb") as f:
+            png = thumbimage.decode(f.read())
+        self.assertEqual((png.width, png.height), (3, 2))
+        self.assertEqual(len(bmp.colours()), 3)
+        for y in range(2):
+            for x in range(3):
+                self.assertEqual(png.pixel(x, y)[:3], bmp.pixel(x, y))
+
+    def test_same_image_name_twice_fails_the_second_and_keeps_the_first(self):
+        first = self.write("one/x.dwg", READY)
+        second = self.write("two/x.dwg", drawing(width=5, height=1))
+        out = os.path.join(self.dir, b"out")
+        r = self.run_tool("--output-dir", out, first, second)
+        self.assertEqual(r.returncode, 1)
+        self.assertTrue(self.lines(r)[1][1].startswith(b"Error cannot write"), r.stdout)
+        with open(os.path.join(out, b"x.bmp"), "rb") as f:
+            self.assertEqual(thumbimage.decode(f.read()).width, 3)
+
+    def test_names_not_utf8_and_control_characters(self):
+        odd = self.write(b"\x90}\x96\xca.dwg", READY)  # Shift-JIS bytes
+        nl = self.write(b"two\nlines.dwg", READY)
+        r = self.run_tool(odd, nl, "--")
+        self.assertEqual(r.returncode, 0)
+        self.assertEqual(self.lines(r), [(odd, b"Ready 1015 3x2 bmp"),
+                                         (nl.replace(b"\n", b"\\x0a"), b"Ready 1015 3x2 bmp")])
+
+    def test_wrong_usage(self):
+        a = self.write("a.dwg", READY)
+        for args in (["--png", a], ["--output-dir"], ["-r"], ["--bogus", a]):
+            with self.subTest(args=args):
+                r = self.run_tool(*args)
+                self.assertEqual((r.returncode, r.stdout), (2, b""))
+
+
+if __name__ == "__main__":
+    TOOL = sys.argv.pop(1)
+    unittest.main()

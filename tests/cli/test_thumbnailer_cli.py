@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""ortholux-thumbnailer as a file manager runs it: OUTPUT complete or untouched, exit status
+and one line on standard error, URIs, SIZE."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e",
+                                "harness"))
+import thumbimage  # noqa: E402
+from test_preview_cli import drawing  # noqa: E402
+
+TOOL = None
+# 40 x 20, 8 bits, every pixel index 0 (rows the thumbnail lacks read as 0): black in the
+# drawing, white after the exchange.
+WIDE = drawing(width=40, height=20)
+
+
+class Thumbnailer(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = self.tmp.name
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def write(self, name, data):
+        path = os.path.join(self.dir, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def run_tool(self, *args):
+        return subprocess.run([TOOL, *args], capture_output=True,
+                              env=dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8"))
+
+    def test_scaled_png_from_a_uri_and_nothing_else_left_beside_it(self):
+        src = self.write("a b.dwg", WIDE)
+        out = os.path.join(self.dir, "out", "t.png")
+        os.mkdir(os.path.dirname(out))
+        r = self.run_tool("-s", "10", "file://" + src.replace(" ", "%20"), out)
+        self.assertEqual((r.returncode, r.stderr), (0, b""))
+        with open(out, "rb") as f:
+            png = thumbimage.decode(f.read())
+        self.assertEqual((png.width, png.height), (10, 5))
+        self.assertEqual(png.colours(), {(255, 255, 255)})
+        self.assertEqual(os.listdir(os.path.dirname(out)), ["t.png"])
+        r = self.run_tool(src, out)  # default 256: never enlarged
+        with open(out, "rb") as f:
+            self.assertEqual(thumbimage.decode(f.read()).width, 40)
+
+    def test_failures_leave_output_untouched_with_one_line_why(self):
+        out = self.write("keep.png", b"earlier thumbnail")
+        cases = [(self.write("old.dwg", drawing(code=b"1009")), 3),
+                 (self.write("cut.dwg", WIDE[:200]), 1),
+                 (os.path.join(self.dir, "missing.dwg"), 1),
+                 ("http://example.com/a.dwg", 1)]
+        for src, status in cases:
+            with self.subTest(src=src):
+                r = self.run_tool(src, out)
+                self.assertEqual(r.returncode, status)
+                self.assertEqual(r.stderr.count(b"\n"), 1, r.stderr)
+                self.assertTrue(r.stderr.startswith(b"ortholux-thumbnailer: "), r.stderr)
+                with open(out, "rb") as f:
+                    self.assertEqual(f.read(), b"earlier thumbnail")
+        self.assertEqual(sorted(os.listdir(self.dir)),
+                         ["cut.dwg", "keep.png", "old.dwg"])
+
+    def test_unwritable_output_fails(self):
+        src = self.write("a.dwg", WIDE)
+        r = self.run_tool(src, os.path.join(self.dir, "no-such-folder", "t.png"))
+        self.assertEqual(r.returncode, 1)
+        self.assertIn(b"no-such-folder", r.stderr)
+
+    def test_usage(self):
+        src = self.write("a.dwg", WIDE)
+        for args in ([], [src], ["-s", "0", src, "o.png"], ["-s", "x", src, "o.png"],
+                     ["-s", "5000", src, "o.png"], [src, "o.png", "extra"]):
+            with self.subTest(args=args):
+                self.assertEqual(self.run_tool(*args).returncode, 2)
+
+
+if __name__ == "__main__":
+    TOOL = sys.argv.pop(1)
+    unittest.main()

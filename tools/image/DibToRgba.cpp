@@ -1,0 +1,156 @@
+// BMP pixel rows (bottom-up unless the height is negative, rows padded to 4 bytes):
+//   1/4/8 bits   colour-table indices, most significant bits first
+//   16 bits      5-5-5 RGB, or three masks with BI_BITFIELDS
+//   24 bits      blue, green, red
+//   32 bits      blue, green, red, unused; or three masks with BI_BITFIELDS
+//   RLE8/RLE4    pairs (count, index); 0 0 ends a row, 0 1 the image, 0 2 dx dy moves,
+//                0 n copies n literal indices padded to a 16-bit boundary
+#include "DibToRgba.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "Error.h"
+#include "bitmap/Dib.h"
+
+namespace {
+
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
+constexpr uint32_t kBiBitfields = 3;
+
+class Canvas {
+  public:
+    Canvas(const DibImage& dib, RgbaImage& out) : dib_(dib), out_(out) {}
+
+    // Row `row` counted as stored, so bottom-up images are turned the right way here.
+    void Put(int x, int row, uint8_t r, uint8_t g, uint8_t b) {
+        const int y = dib_.height > 0 ? out_.height - 1 - row : row;
+        uint8_t* p = out_.pixels.data() + (static_cast<std::size_t>(y) * out_.width + x) * 4;
+        p[0] = r;
+        p[1] = g;
+        p[2] = b;
+    }
+    void PutIndex(int x, int row, uint32_t index) {
+        if (index * 4 + 3 >= dib_.colors.size()) return Put(x, row, 0, 0, 0);
+        const uint8_t* quad = dib_.colors.data() + index * 4;  // blue, green, red, 0
+        Put(x, row, quad[2], quad[1], quad[0]);
+    }
+
+  private:
+    const DibImage& dib_;
+    RgbaImage& out_;
+};
+
+// A channel from a mask, stretched to 0-255.
+struct Channel {
+    uint32_t mask;
+    int shift = 0;
+    uint32_t top = 0;  // the channel's largest value
+    explicit Channel(uint32_t m) : mask(m) {
+        if (m == 0) return;
+        shift = std::countr_zero(m);
+        top = m >> shift;
+    }
+    uint8_t From(uint32_t pixel) const {
+        if (top == 0) return 0;
+        const uint64_t value = (pixel & mask) >> shift;
+        return static_cast<uint8_t>((value * 255 + top / 2) / top);
+    }
+};
+
+uint32_t MaskAt(const DibImage& dib, int i, uint32_t fallback) {
+    if (dib.compression != kBiBitfields) return fallback;
+    const uint8_t* m = dib.bitfields.data() + i * 4;
+    return m[0] | m[1] << 8 | m[2] << 16 | uint32_t{m[3]} << 24;
+}
+
+void ReadRows(const DibImage& dib, int rows, Canvas& canvas) {
+    const std::size_t stride = (static_cast<std::size_t>(dib.width) * dib.bitCount + 31) / 32 * 4;
+    const bool masked = dib.bitCount == 16 || dib.compression == kBiBitfields;
+    const Channel red(MaskAt(dib, 0, dib.bitCount == 16 ? 0x7C00 : 0xFF0000));
+    const Channel green(MaskAt(dib, 1, dib.bitCount == 16 ? 0x03E0 : 0x00FF00));
+    const Channel blue(MaskAt(dib, 2, dib.bitCount == 16 ? 0x001F : 0x0000FF));
+    for (int row = 0; row < rows; ++row) {
+        const uint8_t* line = dib.pixels.data() + row * stride;
+        for (int x = 0; x < dib.width; ++x) {
+            if (dib.bitCount <= 8) {
+                const int perByte = 8 / dib.bitCount;
+                const int shift = 8 - dib.bitCount * (x % perByte + 1);
+                canvas.PutIndex(x, row, (line[x / perByte] >> shift) & ((1u << dib.bitCount) - 1));
+            } else if (dib.bitCount == 24) {
+                const uint8_t* p = line + x * 3;
+                canvas.Put(x, row, p[2], p[1], p[0]);
+            } else if (!masked) {
+                const uint8_t* p = line + x * 4;
+                canvas.Put(x, row, p[2], p[1], p[0]);
+            } else {
+                const uint8_t* p = line + x * (dib.bitCount / 8);
+                uint32_t pixel = p[0] | p[1] << 8;
+                if (dib.bitCount == 32) pixel |= p[2] << 16 | uint32_t{p[3]} << 24;
+                canvas.Put(x, row, red.From(pixel), green.From(pixel), blue.From(pixel));
+            }
+        }
+    }
+}
+
+void ReadRunLength(const DibImage& dib, int rows, Canvas& canvas) {
+    const bool four = dib.compression == kBiRle4;
+    const std::vector<uint8_t>& in = dib.pixels;
+    auto indexAt = [four](uint8_t byte, int n) -> uint32_t {
+        return four ? (n % 2 == 0 ? byte >> 4 : byte & 15) : byte;
+    };
+    int x = 0;
+    int row = 0;
+    std::size_t pos = 0;
+    while (pos + 1 < in.size() && row < rows) {
+        const uint8_t count = in[pos];
+        const uint8_t value = in[pos + 1];
+        pos += 2;
+        if (count > 0) {
+            for (int n = 0; n < count && x < dib.width; ++n, ++x)
+                canvas.PutIndex(x, row, indexAt(value, n));
+        } else if (value == 0) {
+            x = 0;
+            ++row;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (pos + 1 >= in.size()) break;
+            x += in[pos];
+            row += in[pos + 1];
+            pos += 2;
+        } else {
+            const std::size_t bytes = four ? (value + 1u) / 2 : value;
+            for (int n = 0; n < value && pos + n / (four ? 2 : 1) < in.size(); ++n, ++x) {
+                const uint8_t byte = in[pos + n / (four ? 2 : 1)];
+                if (x < dib.width) canvas.PutIndex(x, row, indexAt(byte, four ? n : 0));
+            }
+            pos += (bytes + 1) & ~std::size_t{1};
+        }
+    }
+}
+
+}  // namespace
+
+bool RgbaSizeAcceptable(int64_t width, int64_t height) {
+    return width > 0 && height > 0 && width <= int64_t{1} << 30 &&
+           height <= (int64_t(kMaxDibPixelBytes) / 4) / width;
+}
+
+RgbaImage BmpToRgba(std::span<const uint8_t> file) {
+    const DibImage dib = DecodeBmp(file);
+    const int64_t rows = dib.height < 0 ? -int64_t{dib.height} : dib.height;
+    if (!RgbaSizeAcceptable(dib.width, rows)) throw AppError(msg::kInvalidBitmap);
+
+    RgbaImage out{dib.width, static_cast<int>(rows), {}};
+    out.pixels.assign(static_cast<std::size_t>(dib.width) * rows * 4, 0);
+    for (std::size_t i = 3; i < out.pixels.size(); i += 4) out.pixels[i] = 255;
+    Canvas canvas(dib, out);
+    if (dib.compression == kBiRle8 || dib.compression == kBiRle4) {
+        ReadRunLength(dib, static_cast<int>(rows), canvas);
+    } else {
+        ReadRows(dib, static_cast<int>(rows), canvas);
+    }
+    return out;
+}

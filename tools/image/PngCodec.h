@@ -1,0 +1,19 @@
+#pragma once
+// PNG in and out through libpng's simplified interface.
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "RgbaImage.h"
+
+// Decodes any PNG to straight 8-bit RGBA (gamma and colour type converted by libpng). On
+// failure returns false and says why in `error`.
+bool DecodePng(std::span<const uint8_t> file, RgbaImage& image, std::string& error);
+
+// Writes `image` as an 8-bit RGBA PNG to `out`. On failure returns false with `error`.
+bool EncodePng(const RgbaImage& image, std::FILE* out, std::string& error);
+
+// The same PNG into memory.
+bool EncodePngToMemory(const RgbaImage& image, std::vector<uint8_t>& out, std::string& error);

@@ -1,0 +1,16 @@
+#pragma once
+// A drawing's thumbnail as pixels, the way the viewer shows it.
+#include <stdexcept>
+
+#include "RgbaImage.h"
+#include "preview/Preview.h"
+
+// A PNG the system's own decoder cannot read (the text is libpng's).
+class PngError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The rebuilt image of a Ready preview: a BMP already has black and white exchanged, a PNG
+// is shown as stored. Throws AppError for a bad BMP, PngError for a bad PNG.
+RgbaImage PreviewPixels(const DrawingPreview& preview);

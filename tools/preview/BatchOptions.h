@@ -1,0 +1,27 @@
+#pragma once
+// The batch form's command line:
+//   ortholux-preview [-r] [--output-dir DIR] [--png] [--] DRAWING|FOLDER...
+// It is chosen when an option is given, when there are more than two operands, when the
+// first operand is a folder, or when the second is an existing *.dwg file; otherwise the
+// single-file form DRAWING [OUTPUT] stays as it is.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct BatchOptions {
+    bool recursive = false;
+    bool png = false;
+    std::string outputDir;  // empty: report only
+    std::vector<std::string> operands;
+};
+
+// A *.dwg name, in any case.
+bool IsDrawingName(const std::filesystem::path& path);
+
+// True when `args` (without the program name) ask for the batch form.
+bool WantsBatch(const std::vector<std::string>& args);
+
+// The options, or nothing for wrong usage (with the reason in `error`).
+std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& args,
+                                              std::string& error);

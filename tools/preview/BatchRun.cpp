@@ -1,0 +1,131 @@
+#include "BatchRun.h"
+
+#include <fstream>
+#include <set>
+#include <system_error>
+
+#include "DrawingWalk.h"
+#include "Error.h"
+#include "PngConvert.h"
+#include "PreviewLine.h"
+#include "Progress.h"
+#include "TerminalText.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Tally {
+    std::size_t ready = 0;
+    std::size_t nothing = 0;
+    std::size_t failed = 0;
+};
+
+class OutputFolder {
+  public:
+    explicit OutputFolder(const BatchOptions& options) : options_(options) {}
+
+    // Writes a Ready drawing's image; returns an error text, empty on success.
+    std::string Write(const DrawingItem& item, const DrawingPreview& preview) {
+        const bool png = options_.png || preview.info.kind == ImageKind::Png;
+        const fs::path folder = fs::path(options_.outputDir) / item.outputFolder;
+        fs::path target = folder / item.path.stem();
+        target += png ? ".png" : ".bmp";
+        if (!written_.insert(target).second) {
+            return "cannot write " + target.string() + ": another drawing's image has that name";
+        }
+        std::error_code error;
+        fs::create_directories(folder, error);
+        if (error) return "cannot create " + folder.string() + ": " + error.message();
+        const std::vector<uint8_t> bytes = options_.png ? ImageAsPng(preview) : preview.image;
+        std::ofstream file(target, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (!file.flush()) return "cannot write " + target.string();
+        return {};
+    }
+
+  private:
+    const BatchOptions& options_;
+    std::set<fs::path> written_;
+};
+
+void PrintLine(std::FILE* out, const fs::path& path, const std::string& text) {
+    // The text may hold the path too (the file-open error).
+    const std::string line = PathForLine(path.string()) + "\t" + PathForLine(text) + "\n";
+    std::fwrite(line.data(), 1, line.size(), out);
+}
+
+// The text after the tab for one drawing, counted in `tally`.
+std::string ReadOne(const DrawingItem& item, const BatchOptions& options, OutputFolder& output,
+                    Tally& tally) {
+    const std::string path = item.path.string();
+    try {
+        const DrawingPreview preview = ReadDrawingPreview(path);
+        if (preview.outcome != PreviewOutcome::Ready) {
+            ++tally.nothing;
+            return PreviewLine(preview);
+        }
+        if (!options.outputDir.empty()) {
+            const std::string error = output.Write(item, preview);
+            if (!error.empty()) {
+                ++tally.failed;
+                return "Error " + error;
+            }
+        }
+        ++tally.ready;
+        return PreviewLine(preview);
+    } catch (const AppError& error) {
+        ++tally.failed;
+        return "Error " + ErrorForTerminal(error, path);
+    } catch (const std::bad_alloc&) {
+        ++tally.failed;
+        return "Error " + ShiftJisToTerminal(msg::kOutOfMemory);
+    } catch (const std::exception& error) {
+        ++tally.failed;
+        return std::string("Error ") + error.what();
+    }
+}
+
+}  // namespace
+
+std::string PathForLine(const std::string& path) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(path.size());
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int RunBatch(const BatchOptions& options, std::FILE* out, std::FILE* err) {
+    const DrawingWalk walk = FindDrawings(options.operands, options.recursive);
+    Tally tally;
+    for (const WalkProblem& problem : walk.problems) {
+        PrintLine(out, problem.path, "Error cannot read folder: " + problem.reason);
+        ++tally.failed;
+    }
+
+    OutputFolder output(options);
+    Progress progress(walk.drawings.size());
+    for (std::size_t i = 0; i < walk.drawings.size(); ++i) {
+        const DrawingItem& item = walk.drawings[i];
+        PrintLine(out, item.path, ReadOne(item, options, output, tally));
+        progress.Update(i + 1);
+    }
+    progress.Finish();
+    std::fflush(out);
+
+    std::fprintf(err,
+                 "ortholux-preview: %zu drawings: %zu ready, %zu nothing to show, %zu failed\n",
+                 walk.drawings.size(), tally.ready, tally.nothing, tally.failed);
+    if (tally.failed > 0) return 1;
+    return tally.nothing > 0 ? 3 : 0;
+}

@@ -1,0 +1,12 @@
+#pragma once
+// --png: every thumbnail as a PNG file. Needs libpng, which a build may lack (MinGW).
+#include <cstdint>
+#include <vector>
+
+#include "preview/Preview.h"
+
+bool PngConversionAvailable();
+
+// A Ready preview's image as PNG: a stored PNG unchanged, a BMP converted pixel for pixel.
+// Throws AppError for a bad BMP, std::runtime_error for an encoding failure.
+std::vector<uint8_t> ImageAsPng(const DrawingPreview& preview);

@@ -1,0 +1,8 @@
+#pragma once
+// The one line the tool prints for a drawing, shared by the single-file and batch forms.
+#include <string>
+
+#include "preview/Preview.h"
+
+// "Ready CODE WIDTHxHEIGHT bmp|png", "BelowRange CODE" or "NoBitmap CODE", no newline.
+std::string PreviewLine(const DrawingPreview& preview);
