@@ -2,13 +2,15 @@
 window look-up, status bar texts read across processes, a real XDND drop, a menu command
 by keyboard that opens a message box, pixels of a screenshot, and the platform services the
 viewer's tests rely on."""
+import contextlib
+import io
 import os
 import struct
 import tempfile
 import unittest
 
-from harness import DriverError, Shot, WineTestCase, config, poll
-from harness.driver import parse_lines
+from harness import DriverError, Shot, WindowGone, WineTestCase, config, poll
+from harness.driver import Driver, parse_lines
 
 TITLE = "E2E自己テスト"
 CLASS = "OlxSelfTest"
@@ -122,7 +124,7 @@ class SelfTestApp(WineTestCase):
         _, hwnd = self.launch()
         self.session.key("alt+f", "m")
         box = self.session.drv.msgbox(TITLE)
-        self.assertTrue(self.session.drv.wait_foreground(box.hwnd, 5))
+        self.assertTrue(self.session.wait_keyboard(box.hwnd, 5))
         self.session.key("Return")
         self.assertTrue(self.session.drv.gone(box.hwnd, 5))
         self.assertEqual(self.status_texts(hwnd, lambda t: t[0] == "応答 1")[0], "応答 1")
@@ -222,10 +224,28 @@ class SelfTestApp(WineTestCase):
         self.assertEqual(mem.total, mem.ex_total)
 
     def test_driver_reports_bad_handles_as_errors(self):
-        with self.assertRaisesRegex(DriverError, "no such window"):
+        with self.assertRaisesRegex(WindowGone, "window gone"):
             self.session.drv.text(0x7FFFFFF0)
+        with self.assertRaisesRegex(DriverError, "not a window handle"):
+            self.session.drv.call("text", "zz")
         with self.assertRaises(TimeoutError):
             self.session.drv.wait("無い窓", timeout=0.3)
+
+    def test_window_destroyed_after_its_look_up_is_gone_not_an_error(self):
+        drv = self.session.drv
+        proc, hwnd = self.launch()
+        self.assertEqual(drv.wait_class(TITLE), (hwnd, CLASS))
+        drv.quit(hwnd)
+        self.assertEqual(self.session.wait_exit(proc, 10), 0)
+        for read in (drv.info, drv.text, drv.status, drv.children, drv.rect):
+            with self.subTest(read.__name__), self.assertRaises(WindowGone):
+                read(hwnd)
+        # Waiting for a destroyed window to come to the front ends at once.
+        with self.assertRaises(WindowGone):
+            drv.wait_foreground(hwnd, 20)
+        # The next copy's window is found afresh, not the ended one's.
+        _, again = self.launch()
+        self.assertNotEqual(again, hwnd)
 
 
 class DriverOutputAndScreenshots(unittest.TestCase):
@@ -235,6 +255,30 @@ class DriverOutputAndScreenshots(unittest.TestCase):
         # 表 = 95 5C, ソ = 83 5C pass whole; "\\" is a backslash, "\n" a line feed.
         out = b"text\t\x95\x5c\x83\x5c\\\\\\n\\x01\\t.\nnext\t1\n"
         self.assertEqual(parse_lines(out), [["text", "表ソ\\\n\x01\t."], ["next", "1"]])
+
+    def test_run_without_its_end_line_is_asked_again_only_for_a_question(self):
+        answers = []
+
+        def run(args, timeout):
+            return answers.pop(0)
+
+        drv = Driver(run)
+        answers[:] = [(1, b"", b""), (0, b"window\t0x10\t0x0\t1\tC\t0\t0\t1\t1\tT\nend\t0\n", b"")]
+        with contextlib.redirect_stderr(io.StringIO()) as said:
+            self.assertEqual([w.hwnd for w in drv.windows()], [0x10])
+        self.assertIn("ended without an answer (exit 1", said.getvalue())
+        self.assertEqual(len(drv.unanswered), 1)
+        # An action may have happened: it is never repeated.
+        answers[:] = [(1, b"", b""), (0, b"end\t0\n", b"")]
+        with self.assertRaisesRegex(DriverError, "ended without an answer"):
+            drv.press(0x10, 1, wait_gone=False)
+        self.assertEqual(len(answers), 1)
+        # Twice in a row is an error, not an endless loop; a run that answered "no" is none.
+        answers[:] = [(1, b"", b""), (1, b"", b"")]
+        with contextlib.redirect_stderr(io.StringIO()), self.assertRaises(DriverError):
+            drv.find("x")
+        answers[:] = [(1, b"end\t1\n", b"")]
+        self.assertIsNone(drv.find("x"))
 
     def test_ppm_pixels_and_png_output(self):
         ppm = b"P6\n# comment\n3 2\n255\n" + bytes(range(18))

@@ -28,6 +28,12 @@ def differing(a, b):
     return sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
 
 
+def painted(shot, area, topic):
+    """The topic is drawn in the text area: its links and text, not a blank area on the way."""
+    return (len(HelpWindow.links(shot, area)) == len(topic.jumps)
+            and HelpWindow.dark_pixels(shot, area) > MIN_TEXT_PIXELS)
+
+
 class ViewerHelp(WineTestCase):
     @classmethod
     def setUpClass(cls):
@@ -59,8 +65,7 @@ class ViewerHelp(WineTestCase):
         viewer.keys("alt+h", "d")
         help_window = HelpWindow.wait(s, 30)
         area = help_window.text_area()
-        wanted = len(self.contents.jumps)
-        shot = poll(s.screenshot, lambda sh: len(help_window.links(sh, area)) == wanted, 20)
+        shot = poll(s.screenshot, lambda sh: painted(sh, area, self.contents), 20)
         self.save(shot, "contents")
         return viewer, help_window, area, shot
 
@@ -68,7 +73,7 @@ class ViewerHelp(WineTestCase):
         """Activates the viewer by a click on its title bar, as a user brings it back."""
         r = self.session.drv.rect(viewer.hwnd)
         self.session.click(r.left + 60, r.top + 10)
-        self.assertTrue(self.session.drv.wait_foreground(viewer.hwnd, 20))
+        self.assertTrue(self.session.wait_keyboard(viewer.hwnd, 20))
 
     def test_first_help_click_opens_the_contents_topic(self):
         viewer, help_window, area, shot = self.open_help()
@@ -100,8 +105,10 @@ class ViewerHelp(WineTestCase):
             topic = self.source.topic(context)
             self.assertEqual(topic.title, label)
             s.click(*links[index].center)
+            # Whole: a text area just erased for the new topic differs from the contents too.
             shot = poll(s.screenshot, lambda sh: differing(
-                help_window.pixels(sh, area), contents_pixels) > CHANGED_PIXELS, 20)
+                help_window.pixels(sh, area), contents_pixels) > CHANGED_PIXELS
+                and painted(sh, area, topic), 20)
             self.save(shot, context)
             self.assertGreater(differing(help_window.pixels(shot, area), contents_pixels),
                                CHANGED_PIXELS)
@@ -153,7 +160,7 @@ class ViewerHelp(WineTestCase):
             self.assertIn("見つかりません", box.text)
             self.assertEqual(set(box.buttons), {YES, NO})
             self.assertNotEqual(drv.info(box.hwnd)["pid"], drv.info(viewer.hwnd)["pid"])
-            self.assertTrue(drv.wait_foreground(box.hwnd, 20))
+            self.assertTrue(s.wait_keyboard(box.hwnd, 20))
             s.key("n")  # いいえ(&N)
             self.assertTrue(drv.gone(box.hwnd, 10))
             # One click, one message.

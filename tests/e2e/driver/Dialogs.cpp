@@ -1,42 +1,52 @@
 // Message boxes and dialog controls.
 #include "Driver.h"
 
+#include <cstdio>
+
 namespace olxdriver {
 
 namespace {
 
-BOOL CALLBACK ListButton(HWND hwnd, LPARAM) {
+BOOL CALLBACK ListButton(HWND hwnd, LPARAM param) {
     if (lstrcmpiA(ClassOf(hwnd).c_str(), "Button") == 0 && IsWindowVisible(hwnd))
-        Emit({"button", Num(GetDlgCtrlID(hwnd)), Escape(WindowText(hwnd))});
+        *reinterpret_cast<std::string*>(param) +=
+            Line({"button", Num(GetDlgCtrlID(hwnd)), Escape(WindowText(hwnd))});
     return TRUE;
+}
+
+std::string DescribeBox(HWND box) {
+    std::string lines = Line({"hwnd", Hex(box)});
+    lines += Line({"owner", Hex(GetWindow(box, GW_OWNER))});
+    lines += Line({"caption", Escape(WindowText(box))});
+    HWND text = GetDlgItem(box, 0xFFFF);
+    lines += Line({"text", Escape(text ? WindowText(text) : std::string())});
+    EnumChildWindows(box, ListButton, reinterpret_cast<LPARAM>(&lines));
+    return lines;
 }
 
 }  // namespace
 
 // msgbox [TITLE] [TIMEOUT_MS]: waits for a visible #32770 window (captioned TITLE unless "*").
 //   hwnd HWND / owner HWND / caption TEXT / text TEXT / button ID TEXT (one per button)
+// A box that closes while it is read is not reported: the wait goes on for the next one.
 int CmdMsgbox(const Args& args) {
     struct Query {
         const char* title;
         HWND found;
-    } query{ArgPattern(args, 0), nullptr};
+        std::string lines;
+    } query{ArgPattern(args, 0), nullptr, {}};
     const bool found = WaitUntil(
         ArgNumber(args, 1, 10000),
         [](void* p) {
             auto* q = static_cast<Query*>(p);
             q->found = FindVisibleTopLevel(q->title, "#32770");
-            return q->found != nullptr;
+            if (!q->found) return false;
+            q->lines = DescribeBox(q->found);
+            return IsWindow(q->found) && IsWindowVisible(q->found);
         },
         &query);
     if (!found) return kNo;
-
-    HWND box = query.found;
-    Emit({"hwnd", Hex(box)});
-    Emit({"owner", Hex(GetWindow(box, GW_OWNER))});
-    Emit({"caption", Escape(WindowText(box))});
-    HWND text = GetDlgItem(box, 0xFFFF);
-    Emit({"text", Escape(text ? WindowText(text) : std::string())});
-    EnumChildWindows(box, ListButton, 0);
+    std::fwrite(query.lines.data(), 1, query.lines.size(), stdout);
     return kDone;
 }
 

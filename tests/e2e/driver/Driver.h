@@ -2,7 +2,9 @@
 // Every command prints tab-separated lines "key<TAB>field...". Texts are the code page 932 bytes
 // the windows hold, with "\", tab, CR, LF and other control bytes escaped (\\ \t \r \n \xNN);
 // a 0x5C that is the second byte of a double-byte character is left as it is.
-// Exit status: 0 done, 1 a negative answer (not found, timed out), 2 a usage or system error.
+// The last line is "end STATUS". Exit status: 0 done, 1 a negative answer (not found, timed
+// out), 2 a usage or system error, 3 the window named by the first argument is gone (before
+// or while it was read: what was printed then is not to be trusted).
 #pragma once
 
 #include <windows.h>
@@ -18,6 +20,7 @@ using Args = std::vector<std::string>;  // the words after the command name, cp9
 
 constexpr int kDone = 0;
 constexpr int kNo = 1;
+constexpr int kGone = 3;
 
 // Thrown for bad arguments and failed system calls; main prints it and exits with 2.
 struct Failure : std::runtime_error {
@@ -25,12 +28,18 @@ struct Failure : std::runtime_error {
 };
 Failure LastError(std::string_view what);  // what + ": error N" from GetLastError()
 
+// A window that a command was given has been destroyed; main exits with kGone.
+struct WindowGone : Failure {
+    using Failure::Failure;
+};
+
 // ---- output ----
 std::string Escape(std::string_view cp932);
 std::string Hex(HWND hwnd);
 std::string Hex(unsigned long long value);
 std::string Num(long long value);
 std::string RectFields(const RECT& r);  // "left\ttop\tright\tbottom"
+std::string Line(std::initializer_list<std::string_view> fields);  // fields, tabs, LF
 void Emit(std::initializer_list<std::string_view> fields);
 
 // ---- arguments ----

@@ -76,13 +76,18 @@ std::string RectFields(const RECT& r) {
     return Num(r.left) + "\t" + Num(r.top) + "\t" + Num(r.right) + "\t" + Num(r.bottom);
 }
 
-void Emit(std::initializer_list<std::string_view> fields) {
+std::string Line(std::initializer_list<std::string_view> fields) {
     std::string line;
     for (std::string_view f : fields) {
         if (!line.empty()) line += '\t';
         line += f;
     }
     line += '\n';
+    return line;
+}
+
+void Emit(std::initializer_list<std::string_view> fields) {
+    const std::string line = Line(fields);
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
@@ -97,7 +102,7 @@ HWND ArgHwnd(const Args& args, size_t index) {
     const unsigned long long value = std::strtoull(text.c_str(), &end, 16);
     if (text.empty() || *end != '\0') throw Failure("not a window handle: " + text);
     HWND hwnd = reinterpret_cast<HWND>(value);
-    if (!IsWindow(hwnd)) throw Failure("no such window: " + text);
+    if (!IsWindow(hwnd)) throw WindowGone("no such window: " + text);
     return hwnd;
 }
 

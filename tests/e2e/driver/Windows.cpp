@@ -101,22 +101,27 @@ int CmdFind(const Args& args) {
     return kDone;
 }
 
+// wait TITLE CLASS MS: "hwnd H" and "class C" of the first visible match. The class is read
+// in the same look-up, so a window destroyed in between is skipped as never found.
 int CmdWait(const Args& args) {
     struct Query {
         const char* title;
         const char* cls;
         HWND found;
-    } query{ArgPattern(args, 0), ArgPattern(args, 1), nullptr};
+        std::string found_class;
+    } query{ArgPattern(args, 0), ArgPattern(args, 1), nullptr, {}};
     const bool found = WaitUntil(
         ArgNumber(args, 2, 10000),
         [](void* p) {
             auto* q = static_cast<Query*>(p);
             q->found = FindVisibleTopLevel(q->title, q->cls);
-            return q->found != nullptr;
+            q->found_class = q->found ? ClassOf(q->found) : std::string();
+            return !q->found_class.empty();
         },
         &query);
     if (!found) return kNo;
     Emit({"hwnd", Hex(query.found)});
+    Emit({"class", Escape(query.found_class)});
     return kDone;
 }
 
@@ -226,12 +231,18 @@ int CmdGone(const Args& args) {
     return gone ? kDone : kNo;
 }
 
-// Keys typed through X reach the focused window only: wait for it before typing.
+// Keys typed through X reach the focused window only: wait for it before typing. A window
+// destroyed while waited for ends the wait at once (kGone from main).
 int CmdForeground(const Args& args) {
     HWND hwnd = ArgHwnd(args, 0);
     const bool active = WaitUntil(
         ArgNumber(args, 1, 10000),
-        [](void* p) { return GetForegroundWindow() == static_cast<HWND>(p); }, hwnd);
+        [](void* p) {
+            HWND h = static_cast<HWND>(p);
+            return GetForegroundWindow() == h || !IsWindow(h);
+        },
+        hwnd);
+    if (!IsWindow(hwnd)) throw WindowGone("destroyed while waited for");
     Emit({"foreground", Num(active ? 1 : 0)});
     return active ? kDone : kNo;
 }

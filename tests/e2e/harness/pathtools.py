@@ -43,10 +43,11 @@ def open_viewer(session, args=(), cwd=None, exe=None):
 def wait_viewer(session, timeout=30.0):
     """(main window, error box text or None) of a viewer that is starting. An error box
     raised while the main window is being created comes before the window itself: it is read
-    and confirmed with OK, then the main window is awaited."""
-    first = session.drv.wait(VIEWER_TITLE, None, timeout=timeout)
+    and confirmed with OK, then the main window is awaited. The first window's class is read
+    in the same look-up as the window, so one that closes in between is never used."""
+    _, first_class = session.drv.wait_class(VIEWER_TITLE, None, timeout=timeout)
     box = None
-    if session.drv.info(first)["class"] == "#32770":
+    if first_class == "#32770":
         shown = session.drv.msgbox(VIEWER_TITLE, timeout=10)
         box = shown.text
         session.drv.press(shown.hwnd, 1)
@@ -72,14 +73,17 @@ class ViewerRuns:
         while self.shown:
             outcome = self.shown.pop()
             self.session.stop(outcome.proc)
-            self.session.drv.gone(outcome.hwnd, 10)
+            # Started before the killed copy's window has gone, the next copy would be met
+            # by it: in its own look-up and in its hand-over.
+            if not self.session.drv.gone(outcome.hwnd, 20):
+                raise TimeoutError(f"main window {outcome.hwnd:#x} outlived its process")
 
 
 def create_shortcut_by_menu(session, hwnd):
     """Edit menu, second item ("デスクトップにショートカットを作成"): the items have no
     access keys; a menu opened from the keyboard starts on its first item."""
-    if not session.drv.wait_foreground(hwnd, 10):
-        raise TimeoutError(f"main window {hwnd:#x} is not in the foreground")
+    if not session.wait_keyboard(hwnd, 10):
+        raise TimeoutError(f"main window {hwnd:#x} does not get the keys")
     session.key("alt+e", "Down", "Return")
 
 

@@ -129,8 +129,8 @@ class Viewer:
     # ---- a user's actions ----
     def keys(self, *keys):
         """Keys to the main window, once it is the foreground window again."""
-        if not self.drv.wait_foreground(self.hwnd, 20):
-            raise TimeoutError(f"main window {self.hwnd:#x} is not in the foreground")
+        if not self.session.wait_keyboard(self.hwnd, 20):
+            raise TimeoutError(f"main window {self.hwnd:#x} does not get the keys")
         self.session.key(*keys)
 
     def open_dialog(self):

@@ -14,7 +14,7 @@ import time
 from pathlib import Path
 
 from . import config, fonts
-from .driver import Driver
+from .driver import Driver, Rect, WindowGone
 from .screen import Shot
 from .xserver import XServer
 
@@ -253,12 +253,43 @@ class WineSession:
 
     def wait_window(self, title=None, cls=None, timeout=20.0, active=True):
         """hwnd of the first visible top-level window of that title/class (None: any);
-        with active, also waits until it is the foreground window, so that keys sent next
-        reach it. Raises TimeoutError."""
-        hwnd = self.drv.wait(title, cls, timeout)
-        if active and not self.drv.wait_foreground(hwnd, timeout):
+        with active, also waits until keys typed next reach it (wait_keyboard). A match
+        destroyed before that (an ended program's window on its way out) was not the one
+        awaited: the look-up starts again. Raises TimeoutError."""
+        deadline = time.monotonic() + timeout
+        while True:
+            hwnd = self.drv.wait(title, cls, max(deadline - time.monotonic(), 0.1))
+            if not active:
+                return hwnd
+            try:
+                if self.wait_keyboard(hwnd, max(deadline - time.monotonic(), 0.1)):
+                    return hwnd
+            except WindowGone:
+                continue
             raise TimeoutError(f"window {hwnd:#x} ({title!r}) shows but never became active")
-        return hwnd
+
+    def wait_keyboard(self, hwnd, timeout=20.0):
+        """Waits until keys typed through X reach hwnd -> True, or False on time-out: it is
+        Windows' foreground window, and the X input focus (which Wine moves a moment after
+        the activation, and which xdotool types into) is on its X window, recognised by
+        its screen rectangle. Raises WindowGone when the window is destroyed meanwhile."""
+        deadline = time.monotonic() + timeout
+        if not self.drv.wait_foreground(hwnd, timeout):
+            return False
+        focused = poll(lambda: self.x_focus_rect() == self.drv.rect(hwnd), bool,
+                       max(deadline - time.monotonic(), 0.1))
+        return focused and self.drv.wait_foreground(hwnd, 0.1)
+
+    def x_focus_rect(self):
+        """Screen rectangle of the X window that has the input focus, or None."""
+        done = subprocess.run(["xdotool", "getwindowfocus", "getwindowgeometry", "--shell"],
+                              env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
+                              timeout=30)
+        fields = dict(line.split("=", 1) for line in done.stdout.decode().split() if "=" in line)
+        if done.returncode != 0 or not {"X", "Y", "WIDTH", "HEIGHT"} <= fields.keys():
+            return None
+        x, y, w, h = (int(fields[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        return Rect(x, y, x + w, y + h)
 
     # ---- user input (X11) ----
     def _x(self, argv, timeout=30):
