@@ -4,7 +4,6 @@ The driver prints tab-separated lines in code page 932 with \\ \\t \\n \\r \\xNN
 (tests/e2e/driver/Driver.h); here they become str and small records. Window handles are ints.
 """
 import re
-import sys
 from dataclasses import dataclass, field
 
 OK, NO, FAILED, GONE = 0, 1, 2, 3
@@ -147,6 +146,10 @@ def _h(hwnd):
     return f"{hwnd:#x}"
 
 
+def _text(stderr):
+    return stderr.decode("cp932", errors="replace").strip()
+
+
 def _records(lines):
     """First value of each key: {"text": "...", ...} for the key/value commands."""
     out = {}
@@ -155,47 +158,29 @@ def _records(lines):
     return out
 
 
-# Commands that only look: asking one again changes nothing on screen.
-_QUESTIONS = frozenset({
-    "find", "wait", "list", "owner", "rect", "client", "text", "visible", "info", "children",
-    "gone", "foreground", "status", "progress", "msgbox", "readlnk", "shortpath", "longpath",
-    "memory", "echo", "metrics", "menubar", "textsize", "ping"})
-
-
 class Driver:
     """One method per driver command. run_driver(args, timeout) -> (exit status, stdout, stderr)."""
 
     def __init__(self, run_driver):
         self._run = run_driver
-        self.unanswered = []  # (args, exit status, stderr) of runs that ended without an answer
 
     def call(self, *args, timeout=30, allow_no=False):
         args = [str(a) for a in args]
-        lines, status, err = self._answer(args, timeout)
+        status, out, err = self._run(args, timeout)
+        lines = parse_lines(out)
+        # Only a run that got to its closing "end" line answered: an exit status without it
+        # comes from Wine (a program it could not start), not from the driver.
+        if not lines or lines[-1] != ["end", str(status)]:
+            raise DriverError(f"olxdriver {' '.join(args)}: ended without an answer (exit "
+                              f"{status}, {len(out)} bytes out): {_text(err)}")
+        lines = lines[:-1]
         if status == NO and allow_no:
             return None
         if status == GONE:
             raise WindowGone(f"olxdriver {' '.join(args)}: window gone")
         if status != OK:
-            raise DriverError(f"olxdriver {' '.join(args)}: exit {status}: "
-                              f"{err.decode('cp932', errors='replace').strip()}")
+            raise DriverError(f"olxdriver {' '.join(args)}: exit {status}: {_text(err)}")
         return lines
-
-    def _answer(self, args, timeout):
-        """(lines, status, stderr) of a run that got to its closing "end" line. Under load,
-        Wine now and then ends a driver process with status 1 before it has printed a
-        thing: a question is then asked once more (it changes nothing), an action never."""
-        for attempt in (1, 2):
-            status, out, err = self._run(args, timeout)
-            lines = parse_lines(out)
-            if lines and lines[-1] == ["end", str(status)]:
-                return lines[:-1], status, err
-            self.unanswered.append((args, status, err))
-            text = (f"olxdriver {' '.join(args)}: ended without an answer (exit {status}, "
-                    f"{len(out)} bytes out): {err.decode('cp932', errors='replace').strip()}")
-            if attempt == 2 or args[0] not in _QUESTIONS:
-                raise DriverError(text)
-            print(text + "; asked again", file=sys.stderr, flush=True)
 
     # ---- top-level windows ----
     def find(self, title=None, cls=None):

@@ -64,7 +64,8 @@ def main(prefix):
         # UTF-16 with its byte-order mark: the face names are Japanese.
         reg.write_text("Windows Registry Editor Version 5.00\n\n" + registry_text(),
                        encoding="utf-16")
-        subprocess.run(["wine", "reg", "import", str(reg)], check=True,
+        from .wineenv import wine_command  # here: wineenv imports this module
+        subprocess.run(wine_command("wine", "reg", "import", reg), check=True,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=120)
 

@@ -20,6 +20,19 @@ from .xserver import XServer
 
 _SERVER_IDLE_SECONDS = 300
 
+# Debian's Wine has no preloader, so nothing keeps the Windows address ranges free before the
+# kernel puts the loader's heap at a random place within 1 GB above the loader. Now and then
+# (one start in several thousand) the heap covers the shared user data page (0x7ffe0000) and
+# Wine ends the process with status 1 before it has run ("failed to map the shared user
+# data"). Without randomisation the heap sits right after the loader, below those ranges.
+WINE_LAUNCHER = ("setarch", "-R")
+
+
+def wine_command(*argv):
+    """argv of a Wine command ("wine", "wineboot", ...) that starts without randomisation."""
+    return [*WINE_LAUNCHER, *map(str, argv)]
+
+
 _SETTINGS_REG = """Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
@@ -104,7 +117,8 @@ class WineSession:
             env.pop(name, None)
         env.update({
             "HOME": str(self.home), "WINEPREFIX": str(self.prefix),
-            "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml,winemenubuilder.exe=d",
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml,winemenubuilder.exe=d",
             "LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8", "DISPLAY": self.display,
         })
         return env
@@ -113,8 +127,8 @@ class WineSession:
         # Output goes to a file, never a pipe: a wineserver or helper that the tool starts
         # would inherit a pipe and keep it open long after the tool has ended.
         with open(self.run_dir / "logs" / f"{name}.log", "ab") as log:
-            subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                           timeout=timeout, check=True)
+            subprocess.run(wine_command(*argv), env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=log, stderr=log, timeout=timeout, check=True)
 
     def close(self):
         """Ends our programs, our prefix's wineserver and our Xvfb; removes the run folder."""
@@ -193,7 +207,7 @@ class WineSession:
         self._logs += 1
         log_path = self.run_dir / "logs" / f"{Path(exe).stem}-{self._logs}.log"
         with open(log_path, "wb") as log:
-            proc = subprocess.Popen(["wine", str(exe), *map(str, args)], env=self.env,
+            proc = subprocess.Popen(wine_command("wine", exe, *args), env=self.env,
                                     cwd=cwd or self.run_dir, stdin=subprocess.DEVNULL,
                                     stdout=log, stderr=log)
         self._procs.append(proc)
@@ -232,11 +246,12 @@ class WineSession:
     def running(self):
         return [p for p in self._procs if p.poll() is None]
 
-    def wine(self, *args, timeout=60):
+    def wine(self, *args, timeout=60, env=None):
         """Runs a Wine command (e.g. "reg", "query", ...) to its end -> CompletedProcess."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            done = subprocess.run(["wine", *map(str, args)], env=self.env, timeout=timeout,
-                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+            done = subprocess.run(wine_command("wine", *args), env=env or self.env,
+                                  timeout=timeout, stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=err)
             out.seek(0)
             err.seek(0)
             done.stdout, done.stderr = out.read(), err.read()
@@ -248,7 +263,10 @@ class WineSession:
         return out.decode("cp932", errors="replace")
 
     def _run_driver(self, args, timeout):
-        done = self.wine(config.exe("olxdriver.exe"), *args, timeout=timeout)
+        # With Wine's error channel: a run that Wine could not start says why. (Only here:
+        # other programs' output is compared, and wineboot's own errors would join it.)
+        env = {**self.env, "WINEDEBUG": "-all,err+all"}
+        done = self.wine(config.exe("olxdriver.exe"), *args, timeout=timeout, env=env)
         return done.returncode, done.stdout, done.stderr
 
     def wait_window(self, title=None, cls=None, timeout=20.0, active=True):
