@@ -40,8 +40,7 @@ OuterSize MinOuterSize(int dpi) {
     return {win::ScaleToDpi(kMinOuterWidth, dpi), win::ScaleToDpi(kMinOuterHeight, dpi)};
 }
 
-OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t height,
-                           int dpi) {
+OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t height, int dpi) {
     const OuterSize minimum = MinOuterSize(dpi);
     const int allowance = win::ScaleToDpi(kHeightAllowance, dpi);
     if (releaseCode == "1012") {

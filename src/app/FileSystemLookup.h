@@ -3,7 +3,7 @@
 #include "text/LongPath.h"
 
 class FileSystemLookup : public FileLookup {
-public:
+  public:
     // The first entry matching `pattern`, of any kind: with the attribute mask 63 (read-only,
     // hidden, system, volume label, directory, archive) no entry is excluded, so the first
     // one the system reports is taken. The search handle is closed on every path.

@@ -16,15 +16,15 @@ bool EngineWindowExists() { return FindWindowA(kEngineClass, nullptr) != nullptr
 // The failed request could not even start the engine: there is none to wait for.
 bool EngineCannotStart(DWORD error) {
     switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_ACCESS_DENIED:
-    case ERROR_MOD_NOT_FOUND:
-    case ERROR_BAD_EXE_FORMAT:
-    case ERROR_DLL_NOT_FOUND:
-        return true;
-    default:
-        return false;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_MOD_NOT_FOUND:
+        case ERROR_BAD_EXE_FORMAT:
+        case ERROR_DLL_NOT_FOUND:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -10,7 +10,7 @@
 #include "Timer.h"
 
 class HelpRequest {
-public:
+  public:
     static constexpr UINT_PTR kTimerId = 0x4850;
 
     // Opens the help at its contents for `window`: `helpFile` in the engine, or `page`.
@@ -21,7 +21,7 @@ public:
     // its callers per window, so it must be that same window, while it still exists.
     void Quit();
 
-private:
+  private:
     bool AskEngine();
     void OpenPage() const;
 

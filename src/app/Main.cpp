@@ -54,8 +54,7 @@ void TMainForm1::Resized(win::Size client) {
     StatusBar1.Window().Move(0, frameHeight, client.width, barHeight);
     Panel1.Window().Move(0, 0, client.width, frameHeight);
     const RECT inner = Panel1.InnerRect();
-    Image1.Window().Move(inner.left, inner.top, inner.right - inner.left,
-                         inner.bottom - inner.top);
+    Image1.Window().Move(inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top);
 }
 
 void TMainForm1::FormCreate() {
@@ -94,12 +93,24 @@ void TMainForm1::SetFirstPanelToHalf() { StatusBar1.SetPanelWidth(0, StatusBar1.
 
 void TMainForm1::MenuCommand(int id) {
     switch (id) {
-    case IDM_OPEN1: mOpen1Click(); break;
-    case IDM_EXIT1: mExit1Click(); break;
-    case IDM_RESIZE: mResizeClick(); break;
-    case IDM_SHORT: mshortClick(); break;
-    case IDM_HELP1: Help1Click(); break;
-    case IDM_ABOUT1: About1Click(); break;
+        case IDM_OPEN1:
+            mOpen1Click();
+            break;
+        case IDM_EXIT1:
+            mExit1Click();
+            break;
+        case IDM_RESIZE:
+            mResizeClick();
+            break;
+        case IDM_SHORT:
+            mshortClick();
+            break;
+        case IDM_HELP1:
+            Help1Click();
+            break;
+        case IDM_ABOUT1:
+            About1Click();
+            break;
     }
 }
 
@@ -134,21 +145,21 @@ void TMainForm1::DpiChanged(int oldDpi) {
 
 LRESULT TMainForm1::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-    case WM_COMMAND:
-        if (HIWORD(w) == 0 && l == 0) {  // a menu item
-            MenuCommand(LOWORD(w));
+        case WM_COMMAND:
+            if (HIWORD(w) == 0 && l == 0) {  // a menu item
+                MenuCommand(LOWORD(w));
+                return 0;
+            }
+            break;
+        case WM_DROPFILES:
+            WMDropFiles(reinterpret_cast<HDROP>(w));
             return 0;
-        }
-        break;
-    case WM_DROPFILES:
-        WMDropFiles(reinterpret_cast<HDROP>(w));
-        return 0;
-    case WM_TIMER:
-        if (help_.Tick(w)) return 0;
-        break;
-    case WM_DESTROY:
-        help_.Quit();  // while the window that asked for help still exists
-        break;
+        case WM_TIMER:
+            if (help_.Tick(w)) return 0;
+            break;
+        case WM_DESTROY:
+            help_.Quit();  // while the window that asked for help still exists
+            break;
     }
     return TForm::HandleMessage(message, w, l);
 }

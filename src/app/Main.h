@@ -16,7 +16,7 @@
 #include "StatusBar.h"
 
 class TMainForm1 : public TForm {
-public:
+  public:
     // Creates the window and its components and runs FormCreate; the window stays hidden
     // until ShowCentered.
     TMainForm1();
@@ -31,14 +31,14 @@ public:
     TStatusBar StatusBar1;
     TOpenDialog OpenDialog1;
 
-protected:
+  protected:
     void CreateControls() override;
     void FormCreate() override;
     void Resized(win::Size client) override;
     void DpiChanged(int oldDpi) override;
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
-private:
+  private:
     void OpenCommandLineDrawing();
     void WMDropFiles(HDROP drop);
     void MenuCommand(int id);

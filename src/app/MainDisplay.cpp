@@ -20,13 +20,13 @@ void TMainForm1::OpenDrawing(const std::string& path) {
     // A failure to read the drawing ends here, before anything on screen has changed.
     DrawingPreview preview = ReadDrawingPreview(path);
     switch (preview.outcome) {
-    case PreviewOutcome::BelowRange:
-        return;
-    case PreviewOutcome::NoBitmap:
-        Image1.Clear();
-        return;
-    case PreviewOutcome::Ready:
-        break;
+        case PreviewOutcome::BelowRange:
+            return;
+        case PreviewOutcome::NoBitmap:
+            Image1.Clear();
+            return;
+        case PreviewOutcome::Ready:
+            break;
     }
     {
         // The rebuilt image goes at the end of this block, decoded or not; a picture that

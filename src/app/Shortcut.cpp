@@ -20,7 +20,8 @@ inline constexpr char kNoDesktopFolder[] =
 
 namespace {
 
-constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kDesktopValue[] = "Desktop";
 constexpr char kShortcutName[] = "\\ORTHOLUX.lnk";
 constexpr int kWidePathChars = 256;

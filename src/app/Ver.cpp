@@ -199,8 +199,8 @@ void TForm1::ListUpMemory() {
     ProgressBar1.SetPosition(texts.gauge.position);
 }
 
-// Label6 stands at 184 as designed (at 96 dpi). The 64-bit figures of a large machine can make it longer
-// than the room up to the box's right edge; only then does it move left, just enough to stay
+// Label6 stands at 184 as designed (at 96 dpi). The 64-bit figures of a large machine can make it
+// longer than the room up to the box's right edge; only then does it move left, just enough to stay
 // whole, but not onto Label5.
 void TForm1::KeepUsageLabelWhole() {
     const int designedLeft = Scale(kLabel6Left);
@@ -238,33 +238,33 @@ void TForm1::CentreOverMainWindow() {
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-    case WM_SHOWWINDOW:
-        if (w && l == 0 && !shown_) {
-            shown_ = true;
-            CentreOverMainWindow();
-        }
-        break;
-    case WM_SETFOCUS:
-        // Like a dialog, the box gives the keyboard focus to its button.
-        if (Button1.Handle()) {
-            Button1.Focus();
-            return 0;
-        }
-        break;
-    case DM_GETDEFID:
-        return MAKELRESULT(Button1.Id(), DC_HASDEFID);
-    case WM_COMMAND:
-        if (Button1.Handle() && LOWORD(w) == Button1.Id() && HIWORD(w) == BN_CLICKED) {
-            Button1Click();
-            return 0;
-        }
-        break;
-    case WM_TIMER:
-        if (w == kTimer1Id) {
-            Timer1Timer();
-            return 0;
-        }
-        break;
+        case WM_SHOWWINDOW:
+            if (w && l == 0 && !shown_) {
+                shown_ = true;
+                CentreOverMainWindow();
+            }
+            break;
+        case WM_SETFOCUS:
+            // Like a dialog, the box gives the keyboard focus to its button.
+            if (Button1.Handle()) {
+                Button1.Focus();
+                return 0;
+            }
+            break;
+        case DM_GETDEFID:
+            return MAKELRESULT(Button1.Id(), DC_HASDEFID);
+        case WM_COMMAND:
+            if (Button1.Handle() && LOWORD(w) == Button1.Id() && HIWORD(w) == BN_CLICKED) {
+                Button1Click();
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (w == kTimer1Id) {
+                Timer1Timer();
+                return 0;
+            }
+            break;
     }
     return TForm::HandleMessage(message, w, l);
 }

@@ -24,7 +24,7 @@ enum class AboutInstance {
 };
 
 class TForm1 : public TForm {
-public:
+  public:
     // Creates the box hidden and runs FormCreate. `centreOver` is the window the box is
     // centred over at its first showing (the main window when null).
     explicit TForm1(AboutInstance kind, HWND centreOver = nullptr);
@@ -42,13 +42,13 @@ public:
     TButton Button1;
     TTimer Timer1;
 
-protected:
+  protected:
     void CreateControls() override;
     void FormCreate() override;
     void DpiChanged(int oldDpi) override;
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
-private:
+  private:
     void ListUpMemory();
     void Timer1Timer();
     void URLLabelClick();

@@ -37,7 +37,7 @@ inline uint32_t LoadU32BigEndian(const uint8_t* b) {
 }  // namespace bytes
 
 class ByteReader {
-public:
+  public:
     explicit ByteReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     std::size_t Size() const { return bytes_.size(); }
@@ -59,6 +59,6 @@ public:
         return bytes::LoadU32BigEndian(Bytes(offset, 4).data());
     }
 
-private:
+  private:
     std::span<const uint8_t> bytes_;
 };

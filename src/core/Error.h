@@ -5,7 +5,7 @@
 #include <string>
 
 class AppError : public std::runtime_error {
-public:
+  public:
     explicit AppError(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
 };

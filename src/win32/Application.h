@@ -13,7 +13,7 @@
 class TForm;
 
 class TApplication : public win::WindowBase {
-public:
+  public:
     // Initialises COM for the thread (single-threaded apartment) and the common controls,
     // and creates the hidden application window, still without a title.
     TApplication();
@@ -50,7 +50,7 @@ public:
         }
     }
 
-private:
+  private:
     bool IsModelessDialogMessage(MSG& message) const;
 
     bool comInitialized_ = false;

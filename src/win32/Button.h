@@ -9,7 +9,7 @@
 #include "Hwnd.h"
 
 class TButton {
-public:
+  public:
     TButton() = default;
     ~TButton();
     TButton(const TButton&) = delete;
@@ -23,7 +23,7 @@ public:
     int Id() const { return id_; }
     void Focus() const { SetFocus(window_.Handle()); }
 
-private:
+  private:
     win::Hwnd window_;
     int id_ = 0;
 };

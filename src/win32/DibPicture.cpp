@@ -40,8 +40,8 @@ Picture PictureFromDib(const DibImage& image) {
     Picture picture;
     win::ScopedWindowDc screen(nullptr);
     SetLastError(0);
-    picture.bitmap.Reset(CreateDIBitmap(screen.Get(), &header->bmiHeader, CBM_INIT, bits, header,
-                                        DIB_RGB_COLORS));
+    picture.bitmap.Reset(
+        CreateDIBitmap(screen.Get(), &header->bmiHeader, CBM_INIT, bits, header, DIB_RGB_COLORS));
     if (!picture.bitmap) win::ThrowLastErrorOr(msg::kInvalidBitmap);
     picture.width = Extent(image.width);
     picture.height = Extent(image.height);

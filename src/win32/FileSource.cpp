@@ -17,11 +17,11 @@
 namespace {
 
 class WindowsFileSource final : public ByteSource {
-public:
+  public:
     WindowsFileSource(win::ScopedFile file, uint64_t size)
         : ByteSource(size), file_(std::move(file)) {}
 
-private:
+  private:
     bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
         std::size_t done = 0;
         while (done < out.size()) {

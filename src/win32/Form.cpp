@@ -50,8 +50,8 @@ void TForm::CreateForm(const FormDesign& design) {
 
 win::ScopedFont TForm::MakeFont() const {
     if (!fontDesign_.face) return win::ScopedFont();
-    return win::ScopedFont(CreateFontA(-Scale(fontDesign_.height), 0, 0, 0, FW_NORMAL, FALSE,
-                                       FALSE, FALSE, fontDesign_.charset, OUT_DEFAULT_PRECIS,
+    return win::ScopedFont(CreateFontA(-Scale(fontDesign_.height), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                       FALSE, fontDesign_.charset, OUT_DEFAULT_PRECIS,
                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                        DEFAULT_PITCH | FF_DONTCARE, fontDesign_.face));
 }
@@ -61,9 +61,8 @@ void TForm::ChangeDpi(int dpi, const RECT& suggested) {
     const int oldDpi = std::exchange(dpi_, dpi);
     // The old font stays alive until every component has let go of it.
     const win::ScopedFont oldFont = std::exchange(font_, MakeFont());
-    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top,
-                 suggested.right - suggested.left, suggested.bottom - suggested.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     Resized(Window().ClientSize());  // also when the rectangle kept its size
     DpiChanged(oldDpi);
     Window().Invalidate();
@@ -112,29 +111,29 @@ int TForm::ShowModal() {
 
 LRESULT TForm::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(l);
-        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, Scale(minOuter_.width));
-        info->ptMinTrackSize.y =
-            std::max<LONG>(info->ptMinTrackSize.y, Scale(minOuter_.height));
-        return 0;
-    }
-    case WM_DPICHANGED:
-        // The new setting in both words of w; l points at the rectangle the system suggests.
-        ChangeDpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
-        return 0;
-    case WM_SIZE:
-        Resized({LOWORD(l), HIWORD(l)});
-        return 0;
-    case WM_CLOSE:
-        if (modal_) {
-            modalResult_ = IDCANCEL;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(l);
+            info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, Scale(minOuter_.width));
+            info->ptMinTrackSize.y =
+                std::max<LONG>(info->ptMinTrackSize.y, Scale(minOuter_.height));
             return 0;
         }
-        break;
-    case WM_DESTROY:
-        if (Application && Application->MainForm() == this) PostQuitMessage(0);
-        return 0;
+        case WM_DPICHANGED:
+            // The new setting in both words of w; l points at the rectangle the system suggests.
+            ChangeDpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
+            return 0;
+        case WM_SIZE:
+            Resized({LOWORD(l), HIWORD(l)});
+            return 0;
+        case WM_CLOSE:
+            if (modal_) {
+                modalResult_ = IDCANCEL;
+                return 0;
+            }
+            break;
+        case WM_DESTROY:
+            if (Application && Application->MainForm() == this) PostQuitMessage(0);
+            return 0;
     }
     return DefaultHandling(message, w, l);
 }

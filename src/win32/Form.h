@@ -28,7 +28,7 @@ struct FormDesign {
 };
 
 class TForm : public win::WindowBase {
-public:
+  public:
     // Outer sizes never exceed this, whatever a caller computes.
     static constexpr int kMaxOuterExtent = 32767;
 
@@ -55,7 +55,7 @@ public:
     int Dpi() const { return dpi_; }
     int Scale(int designed) const { return win::ScaleToDpi(designed, dpi_); }
 
-protected:
+  protected:
     // Creates the window (hidden), then CreateControls, then FormCreate; an error escaping
     // FormCreate is shown in the error box and creation goes on.
     void CreateForm(const FormDesign& design);
@@ -70,7 +70,7 @@ protected:
 
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
-private:
+  private:
     win::ScopedFont MakeFont() const;
     void ChangeDpi(int dpi, const RECT& suggested);
 

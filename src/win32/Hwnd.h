@@ -12,7 +12,7 @@ struct Size {
 };
 
 class Hwnd {
-public:
+  public:
     Hwnd() = default;
     explicit Hwnd(HWND handle) : handle_(handle) {}
 
@@ -69,7 +69,7 @@ public:
         SetWindowPos(handle_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-private:
+  private:
     HWND handle_ = nullptr;
 };
 

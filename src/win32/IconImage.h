@@ -6,16 +6,16 @@
 #include "WindowBase.h"
 
 class TIconImage : public win::WindowBase {
-public:
+  public:
     void Create(HWND parent, int id, int x, int y, int width, int height);
 
     // The icon is not owned: a shared icon from LoadIcon, or one that outlives the control.
     void SetIcon(HICON icon);
     HICON Icon() const { return icon_; }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
-private:
+  private:
     HICON icon_ = nullptr;
 };

@@ -46,13 +46,13 @@ void TImage::Paint() {
 
 LRESULT TImage::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-    case WM_ERASEBKGND:
-        // A picture covers the whole area; erasing first would only flicker.
-        if (!picture_.Empty()) return 1;
-        break;
-    case WM_PAINT:
-        Paint();
-        return 0;
+        case WM_ERASEBKGND:
+            // A picture covers the whole area; erasing first would only flicker.
+            if (!picture_.Empty()) return 1;
+            break;
+        case WM_PAINT:
+            Paint();
+            return 0;
     }
     return DefaultHandling(message, w, l);
 }

@@ -7,7 +7,7 @@
 #include "WindowBase.h"
 
 class TImage : public win::WindowBase {
-public:
+  public:
     void Create(HWND parent, int id);
 
     // Replaces the picture (the previous bitmap is freed) and redraws.
@@ -15,10 +15,10 @@ public:
     void Clear() { SetPicture(Picture{}); }
     const Picture& CurrentPicture() const { return picture_; }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
-private:
+  private:
     void Paint();
     Picture picture_;
 };

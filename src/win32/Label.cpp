@@ -37,10 +37,10 @@ void TLabel::SetCaption(const std::string& caption) {
 }
 
 void TLabel::SetFont(const LabelFont& font) {
-    HFONT created = CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                font.underline, FALSE, font.charset, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_DONTCARE, font.face);
+    HFONT created =
+        CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, font.underline,
+                    FALSE, font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, font.face);
     if (!created) win::ThrowLastError();
     ownFont_.Reset(created);
     AutoSize();
@@ -92,27 +92,27 @@ void TLabel::MouseUp(LPARAM l) {
 
 LRESULT TLabel::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_SETCURSOR:
-        if (cursor_ && LOWORD(l) == HTCLIENT) {
-            ::SetCursor(cursor_);
-            return TRUE;
-        }
-        break;
-    case WM_LBUTTONDOWN:
-        if (onClick_) {
-            pressed_ = true;
-            SetCapture(Handle());
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        MouseUp(l);
-        return 0;
-    case WM_CAPTURECHANGED:
-        pressed_ = false;
-        return 0;
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_SETCURSOR:
+            if (cursor_ && LOWORD(l) == HTCLIENT) {
+                ::SetCursor(cursor_);
+                return TRUE;
+            }
+            break;
+        case WM_LBUTTONDOWN:
+            if (onClick_) {
+                pressed_ = true;
+                SetCapture(Handle());
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            MouseUp(l);
+            return 0;
+        case WM_CAPTURECHANGED:
+            pressed_ = false;
+            return 0;
     }
     return DefaultHandling(message, w, l);
 }

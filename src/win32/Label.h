@@ -19,7 +19,7 @@ struct LabelFont {
 };
 
 class TLabel : public win::WindowBase {
-public:
+  public:
     // Creates the label at x, y with `caption` in `parentFont` (not owned; it must outlive the
     // label, as the form's font does).
     void Create(HWND parent, int id, int x, int y, const std::string& caption, HFONT parentFont);
@@ -36,10 +36,10 @@ public:
     // Runs when the left button goes down and up again over the label.
     void SetOnClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
-private:
+  private:
     HFONT CurrentFont() const { return ownFont_ ? ownFont_.Get() : parentFont_; }
     void AutoSize();
     void Paint();

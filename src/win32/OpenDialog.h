@@ -6,7 +6,7 @@
 #include <string>
 
 class TOpenDialog {
-public:
+  public:
     // `filter` as the dialog takes it: description, pattern, ..., each zero-terminated,
     // the whole list ended by one more zero.
     explicit TOpenDialog(std::string filter) : filter_(std::move(filter)) {}
@@ -16,7 +16,7 @@ public:
     bool Execute(HWND owner);
     const std::string& FileName() const { return fileName_; }
 
-private:
+  private:
     std::string filter_;
     std::string fileName_;
 };

@@ -6,16 +6,16 @@
 #include "WindowBase.h"
 
 class TPanel : public win::WindowBase {
-public:
+  public:
     static constexpr int kBevelWidth = 2;  // outer + inner bevel
 
     void Create(HWND parent, int id);
     // The area inside the bevels, in the panel's own client coordinates.
     RECT InnerRect() const;
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
-private:
+  private:
     void Paint();
 };

@@ -12,7 +12,7 @@ struct DibImage;
 struct Picture {
     win::ScopedBitmap bitmap;
     int width = 0;
-    int height = 0;       // always positive; row order is the bitmap's own business
+    int height = 0;        // always positive; row order is the bitmap's own business
     int bitsPerPixel = 0;  // of the source image, for the choice of stretch mode
 
     bool Empty() const { return !bitmap; }

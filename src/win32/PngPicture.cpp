@@ -45,9 +45,8 @@ Picture PictureFromPng(std::span<const uint8_t> file) {
 
     win::ComPtr<IWICFormatConverter> converter;
     win::CheckCom(factory->CreateFormatConverter(converter.Out()));
-    Decode(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR,
-                                 WICBitmapDitherTypeNone, nullptr, 0.0,
-                                 WICBitmapPaletteTypeCustom));
+    Decode(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                 nullptr, 0.0, WICBitmapPaletteTypeCustom));
 
     UINT width = 0;
     UINT height = 0;

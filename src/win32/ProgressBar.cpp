@@ -8,8 +8,7 @@ TProgressBar::~TProgressBar() {
     if (window_ && IsWindow(window_.Handle())) DestroyWindow(window_.Handle());
 }
 
-void TProgressBar::Create(HWND parent, int id, int x, int y, int width, int height,
-                          bool smooth) {
+void TProgressBar::Create(HWND parent, int id, int x, int y, int width, int height, bool smooth) {
     const HWND bar = CreateWindowExA(
         0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | (smooth ? PBS_SMOOTH : 0), x, y, width,
         height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),

@@ -10,7 +10,7 @@
 #include "Hwnd.h"
 
 class TProgressBar {
-public:
+  public:
     TProgressBar() = default;
     ~TProgressBar();
     TProgressBar(const TProgressBar&) = delete;
@@ -25,6 +25,6 @@ public:
     void SetPosition(int32_t position) const;
     int32_t Position() const { return static_cast<int32_t>(window_.Send(PBM_GETPOS)); }
 
-private:
+  private:
     win::Hwnd window_;
 };

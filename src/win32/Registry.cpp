@@ -25,8 +25,8 @@ std::string RegistryKey::ReadString(const char* name) const {
     }
     if (size == 0) return {};
     std::vector<char> data(size + 1, '\0');  // room for a terminator the value may lack
-    if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS) {
         throw AppError(FormatMessageText(msg::kRegistryReadFailed, name));
     }
     return std::string(data.data());  // up to the first zero byte

@@ -14,7 +14,7 @@ namespace win {
 // An open registry key, closed once. An empty key (one that could not be opened) reads every
 // value as missing.
 class RegistryKey {
-public:
+  public:
     // Opens `subKey` of `root` without creating it; a refusal leaves the key empty.
     RegistryKey(HKEY root, const char* subKey, REGSAM access);
     ~RegistryKey();
@@ -28,7 +28,7 @@ public:
     // "'<name>' の取得に失敗しました" when reading fails after its size was found.
     std::string ReadString(const char* name) const;
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 

@@ -11,7 +11,7 @@ namespace win {
 // A handle whose traits name its "no handle" value (Empty) and the call that frees it (Free).
 template <typename H, typename Traits>
 class ScopedHandle {
-public:
+  public:
     ScopedHandle() = default;
     explicit ScopedHandle(H handle) : handle_(handle) {}
     ~ScopedHandle() { Reset(); }
@@ -31,7 +31,7 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     H handle_ = Traits::Empty();
 };
 
@@ -66,7 +66,7 @@ using ScopedMemoryDc = ScopedHandle<HDC, MemoryDcTraits>;
 
 // A window's device context from GetDC, released with ReleaseDC.
 class ScopedWindowDc {
-public:
+  public:
     explicit ScopedWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
     ~ScopedWindowDc() {
         if (dc_) ReleaseDC(window_, dc_);
@@ -75,21 +75,21 @@ public:
     ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
     HDC Get() const { return dc_; }
 
-private:
+  private:
     HWND window_;
     HDC dc_;
 };
 
 // BeginPaint/EndPaint: the update region is validated even when painting fails.
 class ScopedPaint {
-public:
+  public:
     explicit ScopedPaint(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
     ~ScopedPaint() { EndPaint(window_, &paint_); }
     ScopedPaint(const ScopedPaint&) = delete;
     ScopedPaint& operator=(const ScopedPaint&) = delete;
     HDC Get() const { return dc_; }
 
-private:
+  private:
     HWND window_;
     PAINTSTRUCT paint_{};
     HDC dc_ = nullptr;
@@ -97,7 +97,7 @@ private:
 
 // Selects an object into a device context and puts the previous one back.
 class ScopedSelect {
-public:
+  public:
     ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
     ~ScopedSelect() {
         if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
@@ -105,7 +105,7 @@ public:
     ScopedSelect(const ScopedSelect&) = delete;
     ScopedSelect& operator=(const ScopedSelect&) = delete;
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ previous_;
 };
@@ -113,7 +113,7 @@ private:
 // A COM interface pointer, released once.
 template <typename T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
@@ -140,7 +140,7 @@ public:
         if (pointer_) std::exchange(pointer_, nullptr)->Release();
     }
 
-private:
+  private:
     T* pointer_ = nullptr;
 };
 

@@ -8,12 +8,12 @@ void TStatusBar::Create(HWND parent, int id, std::vector<int> widths) {
     widths_ = std::move(widths);
     // CCS_NORESIZE | CCS_NOPARENTALIGN: the parent's layout decides where it goes and how
     // high it is, not the bar's font.
-    const HWND bar = CreateWindowExA(
-        0, STATUSCLASSNAMEA, "",
-        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP | CCS_NORESIZE |
-            CCS_NOPARENTALIGN | CCS_NODIVIDER,
-        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        GetModuleHandleA(nullptr), nullptr);
+    const HWND bar =
+        CreateWindowExA(0, STATUSCLASSNAMEA, "",
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP | CCS_NORESIZE |
+                            CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        GetModuleHandleA(nullptr), nullptr);
     if (!bar) win::ThrowLastError();
     window_ = win::Hwnd(bar);
     window_.Send(SB_SIMPLE, FALSE);

@@ -9,7 +9,7 @@
 #include "Hwnd.h"
 
 class TStatusBar {
-public:
+  public:
     TStatusBar() = default;
     TStatusBar(const TStatusBar&) = delete;
     TStatusBar& operator=(const TStatusBar&) = delete;
@@ -25,7 +25,7 @@ public:
     void SetPanelWidth(size_t index, int width);
     void SetPanelText(size_t index, const std::string& text) const;
 
-private:
+  private:
     void ApplyParts() const;
 
     win::Hwnd window_;

@@ -10,14 +10,14 @@
 namespace win {
 
 class DisabledTaskWindows {
-public:
+  public:
     // `keep` stays enabled (a modal form's own window), as does the application window.
     explicit DisabledTaskWindows(HWND keep = nullptr);
     ~DisabledTaskWindows();
     DisabledTaskWindows(const DisabledTaskWindows&) = delete;
     DisabledTaskWindows& operator=(const DisabledTaskWindows&) = delete;
 
-private:
+  private:
     static BOOL CALLBACK Collect(HWND window, LPARAM self);
     HWND keep_;
     HWND active_;

@@ -8,7 +8,7 @@ inline constexpr char kNoTimer[] = "タイマーを取得できません";
 }  // namespace msg
 
 class TTimer {
-public:
+  public:
     TTimer() = default;
     ~TTimer() { Stop(); }
     TTimer(const TTimer&) = delete;
@@ -22,7 +22,7 @@ public:
     bool Enabled() const { return window_ != nullptr; }
     UINT_PTR Id() const { return id_; }
 
-private:
+  private:
     HWND window_ = nullptr;
     UINT_PTR id_ = 0;
 };

@@ -28,9 +28,8 @@ void WindowBase::RegisterOnce(const WindowClass& windowClass) {
 }
 
 void WindowBase::CreateHandle(const CreateParams& p) {
-    const HWND created = CreateWindowExA(p.exStyle, p.className, p.text, p.style, p.x, p.y,
-                                         p.width, p.height, p.parent, p.menuOrId,
-                                         ModuleInstance(), this);
+    const HWND created = CreateWindowExA(p.exStyle, p.className, p.text, p.style, p.x, p.y, p.width,
+                                         p.height, p.parent, p.menuOrId, ModuleInstance(), this);
     if (!created) ThrowLastError();
 }
 

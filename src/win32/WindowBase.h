@@ -31,7 +31,7 @@ struct CreateParams {
 };
 
 class WindowBase {
-public:
+  public:
     WindowBase() = default;
     virtual ~WindowBase();
     WindowBase(const WindowBase&) = delete;
@@ -40,7 +40,7 @@ public:
     HWND Handle() const { return handle_; }
     Hwnd Window() const { return Hwnd(handle_); }
 
-protected:
+  protected:
     // Registers the class once per process, with the shared thunk as its procedure.
     static void RegisterOnce(const WindowClass& windowClass);
     // Creates the window for this object; throws the platform error when that fails.
@@ -51,7 +51,7 @@ protected:
         return DefWindowProcA(handle_, message, w, l);
     }
 
-private:
+  private:
     static LRESULT CALLBACK Thunk(HWND window, UINT message, WPARAM w, LPARAM l);
     HWND handle_ = nullptr;
 };

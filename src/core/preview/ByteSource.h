@@ -13,7 +13,7 @@
 #include "ByteReader.h"
 
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     ByteSource(const ByteSource&) = delete;
     ByteSource& operator=(const ByteSource&) = delete;
@@ -39,13 +39,13 @@ public:
         return bytes::LoadU32BigEndian(Field<4>(offset).data());
     }
 
-protected:
+  protected:
     explicit ByteSource(uint64_t size) : size_(size) {}
     // Reads exactly out.size() bytes at `offset`, which lie inside Size(); false when they
     // cannot all be had.
     virtual bool ReadAt(uint64_t offset, std::span<uint8_t> out) = 0;
 
-private:
+  private:
     template <std::size_t N>
     std::array<uint8_t, N> Field(uint64_t offset) {
         std::array<uint8_t, N> field{};
@@ -59,10 +59,11 @@ private:
 
 // Bytes already in memory: what the unit tests and fuzz targets hand the extraction.
 class MemorySource final : public ByteSource {
-public:
-    explicit MemorySource(std::span<const uint8_t> bytes) : ByteSource(bytes.size()), bytes_(bytes) {}
+  public:
+    explicit MemorySource(std::span<const uint8_t> bytes)
+        : ByteSource(bytes.size()), bytes_(bytes) {}
 
-private:
+  private:
     bool ReadAt(uint64_t offset, std::span<uint8_t> out) override;
     std::span<const uint8_t> bytes_;
 };

@@ -17,7 +17,7 @@
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) close(fd_);
@@ -31,7 +31,7 @@ public:
         return fd;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -50,10 +50,10 @@ bool HeldOpenForWriting(int fd) {
 }
 
 class PosixFileSource final : public ByteSource {
-public:
+  public:
     PosixFileSource(int fd, uint64_t size) : ByteSource(size), file_(fd) {}
 
-private:
+  private:
     bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
         std::size_t done = 0;
         while (done < out.size()) {

@@ -15,13 +15,13 @@ enum class PreviewOutcome { BelowRange, NoBitmap, Ready };
 enum class ImageKind { Bmp, Png };
 
 struct PreviewInfo {
-    std::string releaseCode;     // at most four characters
-    int32_t width = 0;           // thumbnail width in pixels
-    int32_t height = 0;          // negative for a top-down bitmap
-    uint32_t bitmapStart = 0;    // S: file offset of the thumbnail
-    uint32_t bitmapLength = 0;   // L: its length in bytes
-    uint32_t colorCount = 0;     // N: colour-table entries
-    uint32_t pixelOffset = 0;    // 54 + 4 * N
+    std::string releaseCode;    // at most four characters
+    int32_t width = 0;          // thumbnail width in pixels
+    int32_t height = 0;         // negative for a top-down bitmap
+    uint32_t bitmapStart = 0;   // S: file offset of the thumbnail
+    uint32_t bitmapLength = 0;  // L: its length in bytes
+    uint32_t colorCount = 0;    // N: colour-table entries
+    uint32_t pixelOffset = 0;   // 54 + 4 * N
     ImageKind kind = ImageKind::Bmp;
 };
 
@@ -38,8 +38,8 @@ std::vector<uint8_t> BuildBitmapStream(std::span<const uint8_t> drawing, const P
 
 struct DrawingPreview {
     PreviewOutcome outcome = PreviewOutcome::BelowRange;
-    PreviewInfo info;             // release code always; the rest with Ready
-    std::vector<uint8_t> image;   // the complete rebuilt image with Ready
+    PreviewInfo info;            // release code always; the rest with Ready
+    std::vector<uint8_t> image;  // the complete rebuilt image with Ready
 };
 
 // Opens the drawing at `path` (OpenDrawingFile) and extracts its preview, reading only the

@@ -6,7 +6,7 @@
 // The file-system look-up behind the expansion: the name of the first entry matching
 // `pattern` (every kind of entry counts), or nothing. The search is closed before returning.
 class FileLookup {
-public:
+  public:
     virtual ~FileLookup() = default;
     virtual std::optional<std::string> FindFirstName(const std::string& pattern) = 0;
 };

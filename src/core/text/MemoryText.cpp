@@ -32,8 +32,8 @@ MemoryTexts DescribeMemory(uint64_t totalBytes, uint64_t availableBytes, char se
 
     MemoryTexts texts;
     texts.total = kTotalPrefix + FormatGrouped(Kilobytes(totalBytes), separator) + " KB";
-    texts.usage = FormatPercent(share) + kUsageOpen + FormatGrouped(Kilobytes(used), separator) +
-                  kUsageClose;
+    texts.usage =
+        FormatPercent(share) + kUsageOpen + FormatGrouped(Kilobytes(used), separator) + kUsageClose;
     texts.gauge = ScaleGauge(totalBytes, used);
     return texts;
 }
