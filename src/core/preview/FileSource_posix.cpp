@@ -6,13 +6,16 @@
 // like a drawing is refused at once instead of waiting for a writer, and only a regular file
 // is read: a device or a folder would never end or never begin.
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
 #include "Error.h"
 #include "preview/ByteSource.h"
+#include "preview/FileSource_posix.h"
 
 namespace {
 
@@ -35,19 +38,19 @@ class FileDescriptor {
     int fd_;
 };
 
-bool HeldOpenForWriting(int fd) {
 #ifdef F_SETLEASE
-    if (fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
-        fcntl(fd, F_SETLEASE, F_UNLCK);
-        return false;
-    }
-    // Other failures (a file we do not own, a file system without leases) say nothing.
-    return errno == EAGAIN || errno == EBUSY;
-#else
-    (void)fd;
-    return false;
-#endif
+// Takes back the SIGIO the lease on `fd` raised in this thread, if it did.
+void TakeBackLeaseSignal(int fd, const sigset_t& leaseSignal) {
+    sigset_t pending;
+    if (sigpending(&pending) != 0 || sigismember(&pending, SIGIO) != 1) return;
+    siginfo_t info{};
+    const timespec now{};
+    if (sigtimedwait(&leaseSignal, &info, &now) != SIGIO) return;
+    // The thread's own SIGIO comes out first. Another, sent to the process while every
+    // thread blocked it, is handed back (without its details).
+    if (info.si_code != POLL_MSG || info.si_fd != fd) pthread_kill(pthread_self(), SIGIO);
 }
+#endif
 
 class PosixFileSource final : public ByteSource {
   public:
@@ -70,6 +73,41 @@ class PosixFileSource final : public ByteSource {
 };
 
 }  // namespace
+
+// A program that opens the file for writing while the lease is held makes the kernel signal
+// the lease's owner with SIGIO. Its default action ends the process, and a handler of the
+// caller's own would take it for something else. So the owner is this thread, set before the
+// lease is taken (which keeps an owner already set), SIGIO is blocked in this thread alone,
+// and a SIGIO the lease raised is taken back before the thread's mask is restored. No
+// handler is changed, and threads probing at once each get only their own signal.
+bool HeldOpenForWriting(int fd, void (*whileLeased)(int fd)) {
+#ifdef F_SETLEASE
+    const f_owner_ex self{F_OWNER_TID, gettid()};
+    // Without a signal of our own choosing and an owner of our own, no lease is safe to take.
+    if (fcntl(fd, F_SETSIG, SIGIO) != 0 || fcntl(fd, F_SETOWN_EX, &self) != 0) return false;
+    sigset_t leaseSignal, callerMask;
+    sigemptyset(&leaseSignal);
+    sigaddset(&leaseSignal, SIGIO);
+    if (pthread_sigmask(SIG_BLOCK, &leaseSignal, &callerMask) != 0) return false;
+    bool busy = false;
+    if (fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+        if (whileLeased) whileLeased(fd);
+        // A writer that came meanwhile broke the lease: the file is being written.
+        busy = fcntl(fd, F_GETLEASE) != F_RDLCK;
+        fcntl(fd, F_SETLEASE, F_UNLCK);
+    } else {
+        // Other failures (a file we do not own, a file system without leases) say nothing.
+        busy = errno == EAGAIN || errno == EBUSY;
+    }
+    TakeBackLeaseSignal(fd, leaseSignal);
+    pthread_sigmask(SIG_SETMASK, &callerMask, nullptr);
+    return busy;
+#else
+    (void)fd;
+    (void)whileLeased;
+    return false;
+#endif
+}
 
 std::unique_ptr<ByteSource> OpenDrawingFile(const std::string& path) {
     FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
