@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """ortholux-preview's batch form: lines, summary and exit status, folders with and without
--r, images in --output-dir (and --png), names that are not UTF-8."""
+-r, images in --output-dir (and --png), output that cannot be written, names that are not
+UTF-8, --help."""
 import os
+import resource
+import signal
 import subprocess
 import sys
 import tempfile
@@ -19,6 +22,12 @@ OLD = drawing(code=b"1009")
 CUT = drawing()[:-9]
 
 
+def limit_file_size():
+    # Writes past 64 bytes fail with EFBIG instead of raising SIGXFSZ.
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (64, 64))
+
+
 class BatchForm(unittest.TestCase):
     def setUp(self):
         self.tmp = tempfile.TemporaryDirectory()
@@ -34,9 +43,12 @@ class BatchForm(unittest.TestCase):
             f.write(data)
         return path
 
-    def run_tool(self, *args):
+    def run_tool(self, *args, **kwargs):
         env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
-        return subprocess.run([TOOL, *args], capture_output=True, env=env)
+        kwargs.setdefault("capture_output", "stdout" not in kwargs)
+        if "stdout" in kwargs:
+            kwargs["stderr"] = subprocess.PIPE
+        return subprocess.run([TOOL, *args], env=env, **kwargs)
 
     def lines(self, result):
         return [tuple(line.split(b"\t")) for line in result.stdout.splitlines()]
@@ -109,6 +121,47 @@ class BatchForm(unittest.TestCase):
         self.assertTrue(self.lines(r)[1][1].startswith(b"Error cannot write"), r.stdout)
         with open(os.path.join(out, b"x.bmp"), "rb") as f:
             self.assertEqual(thumbimage.decode(f.read()).width, 3)
+
+    def test_an_image_that_cannot_be_written_says_why_and_leaves_the_old_one(self):
+        a, b = self.write("a.dwg", READY), self.write("b.dwg", READY)
+        out = os.path.join(self.dir, b"out")
+        os.makedirs(os.path.join(out, b"a.bmp"))  # a folder where a's image would go
+        r = self.run_tool("--output-dir", out, a, b)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(self.lines(r), [
+            (a, b"Error cannot write " + os.path.join(out, b"a.bmp") + b": Is a directory"),
+            (b, b"Ready 1015 3x2 bmp")])
+        self.assertEqual(os.listdir(os.path.join(out, b"a.bmp")), [])
+        # A file size limit cuts the next b.bmp short: the one there stays whole.
+        wide = self.write("new/b.dwg", drawing(width=5, height=1))
+        r = self.run_tool("--output-dir", out, wide, preexec_fn=limit_file_size)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(self.lines(r), [
+            (wide, b"Error cannot write " + os.path.join(out, b"b.bmp") + b": File too large")])
+        self.assertEqual(sorted(os.listdir(out)), [b"a.bmp", b"b.bmp"])
+        with open(os.path.join(out, b"b.bmp"), "rb") as f:
+            self.assertEqual(thumbimage.decode(f.read()).width, 3)
+
+    def test_standard_output_that_cannot_be_written_fails(self):
+        a = self.write("a.dwg", READY)
+        for args in ([a, "--"], [a], ["--help"]):  # batch, single form, usage
+            with self.subTest(args=args), open("/dev/full", "wb") as full:
+                r = self.run_tool(*args, stdout=full)
+                self.assertEqual(r.returncode, 1)
+                self.assertIn(b"cannot write standard output: No space left on device", r.stderr)
+
+    def test_help_anywhere_but_after_double_dash_or_as_the_output_folder(self):
+        a = self.write("a.dwg", READY)
+        for args in (["-r", "--help"], [a, "-h", "--png"], ["--output-dir", "x", "-h"]):
+            with self.subTest(args=args):
+                r = self.run_tool(*args)
+                self.assertEqual(r.returncode, 0)
+                self.assertTrue(r.stdout.startswith(b"usage:"), r.stdout)
+        r = self.run_tool("--", "-h")
+        self.assertEqual((r.returncode, self.lines(r)[0][0]), (1, b"-h"))
+        r = self.run_tool("--output-dir", "-h", a, cwd=self.dir)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertTrue(os.path.isfile(os.path.join(self.dir, b"-h", b"a.bmp")))
 
     def test_names_not_utf8_and_control_characters(self):
         odd = self.write(b"\x90}\x96\xca.dwg", READY)  # Shift-JIS bytes

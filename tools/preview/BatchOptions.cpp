@@ -20,9 +20,17 @@ bool IsDrawingName(const std::filesystem::path& path) {
     return ext == ".dwg";
 }
 
+bool WantsHelp(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") return false;
+        if (args[i] == "--help" || args[i] == "-h") return true;
+        if (args[i] == "--output-dir") ++i;
+    }
+    return false;
+}
+
 bool WantsBatch(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") return false;
         if (IsOption(arg)) return true;
     }
     if (args.size() > 2) return true;

@@ -19,6 +19,10 @@ struct BatchOptions {
 // A *.dwg name, in any case.
 bool IsDrawingName(const std::filesystem::path& path);
 
+// True when -h or --help stands among `args` as an option: not after "--", not as the folder
+// of --output-dir.
+bool WantsHelp(const std::vector<std::string>& args);
+
 // True when `args` (without the program name) ask for the batch form.
 bool WantsBatch(const std::vector<std::string>& args);
 

@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <system_error>
 
@@ -9,6 +10,7 @@
 #include "PngConvert.h"
 #include "PreviewLine.h"
 #include "Progress.h"
+#include "ReplacingFile.h"
 #include "TerminalText.h"
 
 namespace fs = std::filesystem;
@@ -38,9 +40,15 @@ class OutputFolder {
         fs::create_directories(folder, error);
         if (error) return "cannot create " + folder.string() + ": " + error.message();
         const std::vector<uint8_t> bytes = options_.png ? ImageAsPng(preview) : preview.image;
-        std::ofstream file(target, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        if (!file.flush()) return "cannot write " + target.string();
+        const auto writeBytes = [&](std::FILE* file, std::string& why) {
+            if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return true;
+            why = std::strerror(errno);
+            return false;
+        };
+        std::string why;
+        if (!WriteFileReplacing(target.string(), writeBytes, why)) {
+            return "cannot write " + target.string() + ": " + why;
+        }
         return {};
     }
 
@@ -49,10 +57,13 @@ class OutputFolder {
     std::set<fs::path> written_;
 };
 
-void PrintLine(std::FILE* out, const fs::path& path, const std::string& text) {
+// Returns 0, or the errno of a failed write.
+int PrintLine(std::FILE* out, const fs::path& path, const std::string& text) {
     // The text may hold the path too (the file-open error).
     const std::string line = PathForLine(path.string()) + "\t" + PathForLine(text) + "\n";
-    std::fwrite(line.data(), 1, line.size(), out);
+    errno = 0;
+    if (std::fwrite(line.data(), 1, line.size(), out) == line.size()) return 0;
+    return errno != 0 ? errno : EIO;
 }
 
 // The text after the tab for one drawing, counted in `tally`.
@@ -108,8 +119,14 @@ std::string PathForLine(const std::string& path) {
 int RunBatch(const BatchOptions& options, std::FILE* out, std::FILE* err) {
     const DrawingWalk walk = FindDrawings(options.operands, options.recursive);
     Tally tally;
+    // The first failed write to `out`; the run goes on, for the images and the summary.
+    int outError = 0;
+    const auto print = [&](const fs::path& path, const std::string& text) {
+        const int error = PrintLine(out, path, text);
+        if (outError == 0) outError = error;
+    };
     for (const WalkProblem& problem : walk.problems) {
-        PrintLine(out, problem.path, "Error cannot read folder: " + problem.reason);
+        print(problem.path, "Error cannot read folder: " + problem.reason);
         ++tally.failed;
     }
 
@@ -117,15 +134,22 @@ int RunBatch(const BatchOptions& options, std::FILE* out, std::FILE* err) {
     Progress progress(walk.drawings.size());
     for (std::size_t i = 0; i < walk.drawings.size(); ++i) {
         const DrawingItem& item = walk.drawings[i];
-        PrintLine(out, item.path, ReadOne(item, options, output, tally));
+        print(item.path, ReadOne(item, options, output, tally));
         progress.Update(i + 1);
     }
     progress.Finish();
-    std::fflush(out);
+    errno = 0;
+    if ((std::fflush(out) != 0 || std::ferror(out)) && outError == 0) {
+        outError = errno != 0 ? errno : EIO;
+    }
 
     std::fprintf(err,
                  "ortholux-preview: %zu drawings: %zu ready, %zu nothing to show, %zu failed\n",
                  walk.drawings.size(), tally.ready, tally.nothing, tally.failed);
-    if (tally.failed > 0) return 1;
+    if (outError != 0) {
+        std::fprintf(err, "ortholux-preview: cannot write standard output: %s\n",
+                     std::strerror(outError));
+    }
+    if (tally.failed > 0 || outError != 0) return 1;
     return tally.nothing > 0 ? 3 : 0;
 }

@@ -7,7 +7,8 @@
 
 #include "BatchOptions.h"
 
-// Exit status: 0 every drawing Ready, 3 some had nothing to show, 1 any failed.
+// Exit status: 0 every drawing Ready, 3 some had nothing to show, 1 any failed or `out`
+// could not be written. Images go to --output-dir whole or not at all.
 int RunBatch(const BatchOptions& options, std::FILE* out, std::FILE* err);
 
 // A path as it appears in a line: its bytes as they are (names need not be UTF-8), except

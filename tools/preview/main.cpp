@@ -1,4 +1,5 @@
 // ortholux-preview: prints what the viewer would find in a drawing and can save the image.
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,7 @@ enum ExitCode { kReady = 0, kFailed = 1, kUsage = 2, kNothingToShow = 3 };
 const char kUsageText[] =
     "usage: ortholux-preview DRAWING [OUTPUT]\n"
     "       ortholux-preview [-r] [--output-dir DIR [--png]] [--] DRAWING|FOLDER...\n"
+    "       ortholux-preview -h|--help\n"
     "\n"
     "Finds the thumbnail of a DWG drawing and prints one line:\n"
     "  Ready CODE WIDTHxHEIGHT bmp|png   the drawing has a thumbnail\n"
@@ -46,6 +48,15 @@ bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
     return static_cast<bool>(out.flush());
 }
 
+// The exit status `code`, or kFailed when standard output could not take what was printed.
+int Finish(int code) {
+    errno = 0;
+    if (std::cout.flush() && std::fflush(stdout) == 0 && !std::ferror(stdout)) return code;
+    std::cerr << "ortholux-preview: cannot write standard output: "
+              << std::strerror(errno != 0 ? errno : EIO) << "\n";
+    return kFailed;
+}
+
 int RunBatchCommand(const std::vector<std::string>& args) {
     std::string error;
     const auto options = ParseBatchOptions(args, error);
@@ -64,11 +75,11 @@ int RunBatchCommand(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (WantsBatch(args)) return RunBatchCommand(args);
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    if (WantsHelp(args)) {
         std::cout << kUsageText;
-        return kReady;
+        return Finish(kReady);
     }
+    if (WantsBatch(args)) return RunBatchCommand(args);
     if (argc < 2 || argc > 3 || argv[1][0] == '\0') {
         std::cerr << kUsageText;
         return kUsage;
@@ -77,13 +88,13 @@ int main(int argc, char** argv) {
     try {
         const DrawingPreview preview = ReadDrawingPreview(drawing);
         std::cout << PreviewLine(preview) << "\n";
-        if (preview.outcome != PreviewOutcome::Ready) return kNothingToShow;
+        if (preview.outcome != PreviewOutcome::Ready) return Finish(kNothingToShow);
         if (argc == 3 && !WriteImage(argv[2], preview.image)) {
             std::cerr << "ortholux-preview: cannot write " << argv[2] << ": "
                       << std::strerror(errno) << "\n";
             return kFailed;
         }
-        return kReady;
+        return Finish(kReady);
     } catch (const AppError& error) {
         std::cerr << ErrorForTerminal(error, drawing) << "\n";
     } catch (const std::bad_alloc&) {
