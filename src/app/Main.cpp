@@ -26,19 +26,31 @@ constexpr char kChooseFile[] = "ファイルを選択";
 
 TMainForm1::TMainForm1() : OpenDialog1(std::string(kOpenFilter, sizeof kOpenFilter)) {
     MainForm1 = this;
-    CreateForm({.className = "TMainForm1",
-                .caption = "Ortholux",
-                .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
-                // Owned by the hidden application window, so it needs its own taskbar button.
-                .exStyle = WS_EX_APPWINDOW,
-                .outerSize = {display::kDesignOuterWidth, display::kDesignOuterHeight},
-                .minOuterSize = {display::kMinOuterWidth, display::kMinOuterHeight},
-                .menu = LoadMenuA(win::ModuleInstance(), MAKEINTRESOURCEA(IDR_MAINMENU1)),
-                .icon = LoadIconA(win::ModuleInstance(), IDI_MAINICON),  // null: the default
-                .font = {.face = "ＭＳ Ｐゴシック", .height = 12, .charset = SHIFTJIS_CHARSET}});
+    try {
+        CreateForm(
+            {.className = "TMainForm1",
+             .caption = "Ortholux",
+             .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
+             // Owned by the hidden application window, so it needs its own taskbar button.
+             .exStyle = WS_EX_APPWINDOW,
+             .outerSize = {display::kDesignOuterWidth, display::kDesignOuterHeight},
+             .minOuterSize = {display::kMinOuterWidth, display::kMinOuterHeight},
+             .menu = LoadMenuA(win::ModuleInstance(), MAKEINTRESOURCEA(IDR_MAINMENU1)),
+             .icon = LoadIconA(win::ModuleInstance(), IDI_MAINICON),  // null: the default
+             .font = {.face = "ＭＳ Ｐゴシック", .height = 12, .charset = SHIFTJIS_CHARSET}});
+    } catch (...) {
+        DestroyHandle();  // a half-made form ends whole too
+        MainForm1 = nullptr;
+        throw;
+    }
 }
 
-TMainForm1::~TMainForm1() { MainForm1 = nullptr; }
+TMainForm1::~TMainForm1() {
+    // Every way out (Exit, the close box, a quit message from a later copy, an error out of
+    // start-up) ends here: WM_DESTROY still reaches this form and its help request.
+    DestroyHandle();
+    MainForm1 = nullptr;
+}
 
 void TMainForm1::CreateControls() {
     Panel1.Create(Handle(), IDC_PANEL1);
