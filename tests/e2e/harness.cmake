@@ -27,6 +27,11 @@ target_link_options(olxselftest PRIVATE -static)
 add_executable(olxtitled WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/TitledWindowApp.cpp)
 target_link_options(olxtitled PRIVATE -static)
 
+# The placeholder winhlp32.exe of Windows 10 and 11, with its version information.
+add_executable(olxhelpstub WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/HelpPlaceholderApp.cpp
+                                 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/HelpPlaceholder.rc)
+target_link_options(olxhelpstub PRIVATE -static)
+
 find_program(ORTHOLUX_PYTHON3 python3)
 if(NOT ORTHOLUX_PYTHON3)
     message(WARNING "e2e: python3 not found, end-to-end tests are not registered")
