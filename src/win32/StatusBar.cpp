@@ -30,6 +30,11 @@ void TStatusBar::SetPanelText(size_t index, const std::string& text) const {
     window_.Send(SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void TStatusBar::SetFont(HFONT font) const {
+    // CCS_NORESIZE: the bar keeps the height its parent gave it.
+    window_.Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
 void TStatusBar::ApplyParts() const {
     // Right edges; the last panel's own width is ignored and it reaches the edge (-1).
     std::vector<int> edges(widths_.size());

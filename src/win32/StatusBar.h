@@ -14,7 +14,8 @@ class TStatusBar {
     TStatusBar(const TStatusBar&) = delete;
     TStatusBar& operator=(const TStatusBar&) = delete;
 
-    // Creates the bar with `widths.size()` panels, all empty, in the system's status font.
+    // Creates the bar with `widths.size()` panels, all empty, in the system's status font until
+    // SetFont.
     void Create(HWND parent, int id, std::vector<int> widths);
 
     HWND Handle() const { return window_.Handle(); }
@@ -24,6 +25,8 @@ class TStatusBar {
     int PanelWidth(size_t index) const { return index < widths_.size() ? widths_[index] : 0; }
     void SetPanelWidth(size_t index, int width);
     void SetPanelText(size_t index, const std::string& text) const;
+    // The panels' text font, owned by the caller and kept alive while the bar uses it.
+    void SetFont(HFONT font) const;
 
   private:
     void ApplyParts() const;
