@@ -57,8 +57,7 @@ void TMainForm1::CreateControls() {
     Image1.Create(Panel1.Handle(), IDC_IMAGE1);
     const int firstPanel = Scale(kFirstPanelDesignWidth);
     StatusBar1.Create(Handle(), IDC_STATUSBAR1, {firstPanel, firstPanel});
-    // The form's font, remade for every dpi setting: the bar's text grows with its height.
-    StatusBar1.SetFont(Font());
+    StatusBar1.SetDpi(Dpi());
 }
 
 void TMainForm1::Resized(win::Size client) {
@@ -153,7 +152,7 @@ void TMainForm1::Help1Click() {
 void TMainForm1::About1Click() { ShowAboutBox(Handle()); }
 
 void TMainForm1::DpiChanged(int oldDpi) {
-    StatusBar1.SetFont(Font());  // before the form lets go of the old one
+    StatusBar1.SetDpi(Dpi());  // the bar's text grows with its height
     // Panel 0 keeps its share of the bar: 50 as designed, or half after a drawing.
     StatusBar1.SetPanelWidth(0, MulDiv(StatusBar1.PanelWidth(0), Dpi(), oldDpi));
 }

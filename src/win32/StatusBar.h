@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Hwnd.h"
+#include "Scoped.h"
 
 class TStatusBar {
   public:
@@ -14,8 +15,7 @@ class TStatusBar {
     TStatusBar(const TStatusBar&) = delete;
     TStatusBar& operator=(const TStatusBar&) = delete;
 
-    // Creates the bar with `widths.size()` panels, all empty, in the system's status font until
-    // SetFont.
+    // Creates the bar with `widths.size()` panels, all empty, in the system's status font.
     void Create(HWND parent, int id, std::vector<int> widths);
 
     HWND Handle() const { return window_.Handle(); }
@@ -25,11 +25,14 @@ class TStatusBar {
     int PanelWidth(size_t index) const { return index < widths_.size() ? widths_[index] : 0; }
     void SetPanelWidth(size_t index, int width);
     void SetPanelText(size_t index, const std::string& text) const;
-    // The panels' text font, owned by the caller and kept alive while the bar uses it.
-    void SetFont(HFONT font) const;
+    // The system's status font made for `dpi`: the control itself only ever takes it at the
+    // system's setting, so a window on a screen of another setting needs its own.
+    void SetDpi(int dpi);
 
   private:
     void ApplyParts() const;
+
+    win::ScopedFont font_;
 
     win::Hwnd window_;
     std::vector<int> widths_;
