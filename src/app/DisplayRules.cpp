@@ -51,4 +51,27 @@ OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t 
             ClampOuterExtent(ScaleThumbnailSide(height, dpi) + allowance, minimum.height)};
 }
 
+OuterSize FitOuterSize(OuterSize wanted, OuterSize frame, OuterSize limit, OuterSize minimum) {
+    if (wanted.width <= limit.width && wanted.height <= limit.height) return wanted;
+    // 64 bits: every product below is of two ints.
+    const int64_t imageWidth = int64_t{wanted.width} - frame.width;
+    const int64_t imageHeight = int64_t{wanted.height} - frame.height;
+    const int64_t roomWidth = int64_t{limit.width} - frame.width;
+    const int64_t roomHeight = int64_t{limit.height} - frame.height;
+    int64_t width = std::min<int64_t>(wanted.width, limit.width);
+    int64_t height = std::min<int64_t>(wanted.height, limit.height);
+    if (imageWidth > 0 && imageHeight > 0 && roomWidth > 0 && roomHeight > 0) {
+        // The side with less room for its length sets the factor; the other follows, toward
+        // zero, so neither ever passes the limit.
+        if (roomWidth * imageHeight <= roomHeight * imageWidth) {
+            width = roomWidth + frame.width;
+            height = imageHeight * roomWidth / imageWidth + frame.height;
+        } else {
+            height = roomHeight + frame.height;
+            width = imageWidth * roomHeight / imageHeight + frame.width;
+        }
+    }
+    return {ClampOuterExtent(width, minimum.width), ClampOuterExtent(height, minimum.height)};
+}
+
 }  // namespace display

@@ -47,6 +47,12 @@ OuterSize MinOuterSize(int dpi);
 OuterSize DrawingOuterSize(std::string_view releaseCode, int32_t width, int32_t height,
                            int dpi = win::kDesignDpi);
 
+// `wanted` held within `limit` (the work area of the window's monitor). Where it is larger,
+// the image area -- the outer size less `frame`, the part that shows no image (caption, menu,
+// status bar, borders) -- shrinks by one factor on both sides, so it keeps its aspect, until
+// the whole window fits. Never below `minimum`; a size that fits is returned as it is.
+OuterSize FitOuterSize(OuterSize wanted, OuterSize frame, OuterSize limit, OuterSize minimum);
+
 // An outer dimension as the window takes it: at least `minimum`, at most kMaxOuterExtent.
 int ClampOuterExtent(int64_t value, int minimum);
 

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <vector>
+
 #include "Error.h"
 
 namespace {
@@ -12,6 +14,34 @@ constexpr UINT kTickMs = 100;
 constexpr int kMaxTicks = 30;
 
 bool EngineWindowExists() { return FindWindowA(kEngineClass, nullptr) != nullptr; }
+
+// Windows 10 and 11 put a placeholder winhlp32.exe in the Windows folder that only says
+// this kind of help is not supported. Its version resource carries the system's own version,
+// 10.0 or later; the engine itself was last built for Windows 8.1 (6.3), and that build is
+// what a user who wants the engine installs over the placeholder. The fixed version is read,
+// not the description: that one is translated on localised systems.
+constexpr WORD kFirstPlaceholderMajor = 10;
+
+bool EngineIsPlaceholder() {
+    char folder[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) return false;
+    const std::string engine = std::string(folder, length) + "\\winhlp32.exe";
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeA(engine.c_str(), &unused);
+    if (size == 0) return false;  // missing, or no version resource: WinHelpA finds out
+    std::vector<char> block(size, '\0');
+    if (!GetFileVersionInfoA(engine.c_str(), 0, size, block.data())) return false;
+    void* value = nullptr;
+    UINT valueLength = 0;
+    if (!VerQueryValueA(block.data(), "\\", &value, &valueLength) || !value ||
+        valueLength < sizeof(VS_FIXEDFILEINFO)) {
+        return false;
+    }
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    return fixed->dwSignature == VS_FFI_SIGNATURE &&
+           HIWORD(fixed->dwFileVersionMS) >= kFirstPlaceholderMajor;
+}
 
 // The failed request could not even start the engine: there is none to wait for.
 bool EngineCannotStart(DWORD error) {
@@ -31,16 +61,25 @@ bool EngineCannotStart(DWORD error) {
 }  // namespace
 
 void HelpRequest::Show(HWND window, const std::string& helpFile, const std::string& page) {
-    timer_.Stop();  // a newer request replaces one still waiting for the engine
+    // One click, one request: while the engine is still starting for an earlier click, asking
+    // again would reach it half-made, and the page could follow the engine.
+    if (timer_.Enabled()) return;
     window_ = window;
     helpFile_ = helpFile;
     page_ = page;
+    if (EngineIsPlaceholder()) {
+        OpenPage();
+        return;
+    }
+    // An engine that is up gets the request; whatever it answers, it reports a bad help
+    // file itself, so the page never follows.
+    const bool engineWasUp = EngineWindowExists();
     SetLastError(0);
-    if (AskEngine()) return;
+    if (AskEngine() || engineWasUp) return;
     const DWORD error = GetLastError();
     if (EngineWindowExists()) {
-        // The engine came up just after the request was given up: ask once more.
-        if (!AskEngine()) OpenPage();
+        // Started by this request, it came up just after the request was given up.
+        AskEngine();
     } else if (EngineCannotStart(error)) {
         OpenPage();
     } else {
@@ -53,7 +92,7 @@ bool HelpRequest::Tick(UINT_PTR id) {
     if (id != kTimerId || !timer_.Enabled()) return false;
     if (EngineWindowExists()) {
         timer_.Stop();
-        if (!AskEngine()) OpenPage();
+        AskEngine();
     } else if (++ticks_ >= kMaxTicks) {
         timer_.Stop();
         OpenPage();

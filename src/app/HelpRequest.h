@@ -1,8 +1,10 @@
 #pragma once
 // The Help command's road to the help: the WinHelp engine where it works, else the same help
-// as one HTML page in the default browser (systems since Vista have no engine). Nothing here
-// waits on the window's thread: an engine that was started but has no window yet is looked
-// for again from a timer, and the window answers meanwhile.
+// as one HTML page in the default browser (systems since Vista have no engine; Windows 10 and
+// 11 have a placeholder in its place, passed over at once). Each click is one request that
+// ends in the engine or in the page, never both. Nothing here waits on the window's thread:
+// an engine that was started but has no window yet is looked for again from a timer, and the
+// window answers meanwhile.
 #include <windows.h>
 
 #include <string>
@@ -13,7 +15,8 @@ class HelpRequest {
   public:
     static constexpr UINT_PTR kTimerId = 0x4850;
 
-    // Opens the help at its contents for `window`: `helpFile` in the engine, or `page`.
+    // Opens the help at its contents for `window`: `helpFile` in the engine, or `page`. Does
+    // nothing while an earlier request still waits for the engine.
     void Show(HWND window, const std::string& helpFile, const std::string& page);
     // A timer tick for the window; false when it is not this request's timer.
     bool Tick(UINT_PTR id);

@@ -26,25 +26,38 @@ constexpr char kChooseFile[] = "ファイルを選択";
 
 TMainForm1::TMainForm1() : OpenDialog1(std::string(kOpenFilter, sizeof kOpenFilter)) {
     MainForm1 = this;
-    CreateForm({.className = "TMainForm1",
-                .caption = "Ortholux",
-                .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
-                // Owned by the hidden application window, so it needs its own taskbar button.
-                .exStyle = WS_EX_APPWINDOW,
-                .outerSize = {display::kDesignOuterWidth, display::kDesignOuterHeight},
-                .minOuterSize = {display::kMinOuterWidth, display::kMinOuterHeight},
-                .menu = LoadMenuA(win::ModuleInstance(), MAKEINTRESOURCEA(IDR_MAINMENU1)),
-                .icon = LoadIconA(win::ModuleInstance(), IDI_MAINICON),  // null: the default
-                .font = {.face = "ＭＳ Ｐゴシック", .height = 12, .charset = SHIFTJIS_CHARSET}});
+    try {
+        CreateForm(
+            {.className = "TMainForm1",
+             .caption = "Ortholux",
+             .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
+             // Owned by the hidden application window, so it needs its own taskbar button.
+             .exStyle = WS_EX_APPWINDOW,
+             .outerSize = {display::kDesignOuterWidth, display::kDesignOuterHeight},
+             .minOuterSize = {display::kMinOuterWidth, display::kMinOuterHeight},
+             .menu = LoadMenuA(win::ModuleInstance(), MAKEINTRESOURCEA(IDR_MAINMENU1)),
+             .icon = LoadIconA(win::ModuleInstance(), IDI_MAINICON),  // null: the default
+             .font = {.face = "ＭＳ Ｐゴシック", .height = 12, .charset = SHIFTJIS_CHARSET}});
+    } catch (...) {
+        DestroyHandle();  // a half-made form ends whole too
+        MainForm1 = nullptr;
+        throw;
+    }
 }
 
-TMainForm1::~TMainForm1() { MainForm1 = nullptr; }
+TMainForm1::~TMainForm1() {
+    // Every way out (Exit, the close box, a quit message from a later copy, an error out of
+    // start-up) ends here: WM_DESTROY still reaches this form and its help request.
+    DestroyHandle();
+    MainForm1 = nullptr;
+}
 
 void TMainForm1::CreateControls() {
     Panel1.Create(Handle(), IDC_PANEL1);
     Image1.Create(Panel1.Handle(), IDC_IMAGE1);
     const int firstPanel = Scale(kFirstPanelDesignWidth);
     StatusBar1.Create(Handle(), IDC_STATUSBAR1, {firstPanel, firstPanel});
+    StatusBar1.SetDpi(Dpi());
 }
 
 void TMainForm1::Resized(win::Size client) {
@@ -139,6 +152,7 @@ void TMainForm1::Help1Click() {
 void TMainForm1::About1Click() { ShowAboutBox(Handle()); }
 
 void TMainForm1::DpiChanged(int oldDpi) {
+    StatusBar1.SetDpi(Dpi());  // the bar's text grows with its height
     // Panel 0 keeps its share of the bar: 50 as designed, or half after a drawing.
     StatusBar1.SetPanelWidth(0, MulDiv(StatusBar1.PanelWidth(0), Dpi(), oldDpi));
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "DisplayRules.h"
 #include "Form.h"
 #include "HelpRequest.h"
 #include "Image.h"
@@ -53,6 +54,10 @@ class TMainForm1 : public TForm {
     void ShowDrawingInfo(const std::string& path, const std::string& releaseCode, int32_t width,
                          int32_t height);
     void SetFirstPanelToHalf();
+    // The outer size a thumbnail asks for, held within the work area of the window's monitor.
+    void SizeToThumbnail(display::OuterSize wanted);
+    // The outer size less the image area: caption, menu, status bar and borders.
+    display::OuterSize ImageFrame() const;
 
     HelpRequest help_;
 };

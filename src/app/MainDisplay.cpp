@@ -41,9 +41,28 @@ void TMainForm1::ShowDrawingInfo(const std::string& path, const std::string& rel
                                  int32_t width, int32_t height) {
     StatusBar1.SetPanelText(0, ExtractFileTitle(path));
     StatusBar1.SetPanelText(1, display::ReleaseLabel(releaseCode));
+    SizeToThumbnail(display::DrawingOuterSize(releaseCode, width, height, Dpi()));
+    SetFirstPanelToHalf();
+}
+
+void TMainForm1::SizeToThumbnail(display::OuterSize wanted) {
     // Width first, then height, each raised to the minimum at once; the layout follows each.
-    const display::OuterSize size = display::DrawingOuterSize(releaseCode, width, height, Dpi());
+    const win::Size area = WorkAreaSize();
+    const display::OuterSize limit{area.width, area.height};
+    const display::OuterSize minimum = display::MinOuterSize(Dpi());
+    display::OuterSize size = display::FitOuterSize(wanted, ImageFrame(), limit, minimum);
+    if (size.width != wanted.width || size.height != wanted.height) {
+        // Shrunk to fit the work area: the menu may wrap differently at the new width, which
+        // changes the frame the image area is fitted in. Fitted again once the width is set.
+        SetOuterWidth(size.width);
+        size = display::FitOuterSize(wanted, ImageFrame(), limit, minimum);
+    }
     SetOuterWidth(size.width);
     SetOuterHeight(size.height);
-    SetFirstPanelToHalf();
+}
+
+display::OuterSize TMainForm1::ImageFrame() const {
+    const win::Size outer = Window().OuterSize();
+    const win::Size image = Image1.Window().OuterSize();
+    return {outer.width - image.width, outer.height - image.height};
 }

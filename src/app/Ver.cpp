@@ -102,6 +102,7 @@ TForm1::TForm1(AboutInstance kind, HWND centreOver) : kind_(kind), centreOver_(c
 }
 
 TForm1::~TForm1() {
+    DestroyHandle();  // while its handlers and labels still exist
     if (Form1 == this) Form1 = nullptr;
 }
 

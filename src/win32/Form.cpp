@@ -76,6 +76,16 @@ void TForm::SetOuterHeight(int height) {
     Window().Resize(Window().OuterSize().width, ClampExtent(height, Scale(minOuter_.height)));
 }
 
+win::Size TForm::WorkAreaSize() const {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const HMONITOR monitor = MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST);
+    if (!monitor || !GetMonitorInfoA(monitor, &info)) {
+        return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    return {info.rcWork.right - info.rcWork.left, info.rcWork.bottom - info.rcWork.top};
+}
+
 void TForm::ShowCentered() {
     const win::Size outer = Window().OuterSize();
     const int left = std::max((GetSystemMetrics(SM_CXSCREEN) - outer.width) / 2, 0);

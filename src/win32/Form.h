@@ -36,6 +36,9 @@ class TForm : public win::WindowBase {
     void SetOuterWidth(int width);
     void SetOuterHeight(int height);
 
+    // The work area (the screen less the taskbar) of the monitor the window is on.
+    win::Size WorkAreaSize() const;
+
     // Shows the window centred on the primary screen at its current size, never above or
     // left of the screen's origin.
     void ShowCentered();

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "Dpi.h"
 #include "SystemError.h"
 
 void TStatusBar::Create(HWND parent, int id, std::vector<int> widths) {
@@ -28,6 +29,21 @@ void TStatusBar::SetPanelWidth(size_t index, int width) {
 
 void TStatusBar::SetPanelText(size_t index, const std::string& text) const {
     window_.Send(SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TStatusBar::SetDpi(int dpi) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return;
+    // The metrics are given for the system's setting, the screen's LOGPIXELSY.
+    LOGFONTA font = metrics.lfStatusFont;
+    font.lfHeight = MulDiv(font.lfHeight, dpi, win::ScreenDpi());
+    win::ScopedFont made(CreateFontIndirectA(&font));
+    if (!made) return;
+    // CCS_NORESIZE: the bar keeps the height its parent gave it. The old font goes only once
+    // the bar has let go of it.
+    window_.Send(WM_SETFONT, reinterpret_cast<WPARAM>(made.Get()), TRUE);
+    font_ = std::move(made);
 }
 
 void TStatusBar::ApplyParts() const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Hwnd.h"
+#include "Scoped.h"
 
 class TStatusBar {
   public:
@@ -24,9 +25,14 @@ class TStatusBar {
     int PanelWidth(size_t index) const { return index < widths_.size() ? widths_[index] : 0; }
     void SetPanelWidth(size_t index, int width);
     void SetPanelText(size_t index, const std::string& text) const;
+    // The system's status font made for `dpi`: the control itself only ever takes it at the
+    // system's setting, so a window on a screen of another setting needs its own.
+    void SetDpi(int dpi);
 
   private:
     void ApplyParts() const;
+
+    win::ScopedFont font_;
 
     win::Hwnd window_;
     std::vector<int> widths_;

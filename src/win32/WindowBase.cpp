@@ -6,7 +6,11 @@
 namespace win {
 
 WindowBase::~WindowBase() {
-    // The derived parts are gone by now: the thunk only sees this base from here on.
+    // Only for a window its derived class left standing: the thunk sees this base alone now.
+    DestroyHandle();
+}
+
+void WindowBase::DestroyHandle() {
     if (handle_) DestroyWindow(handle_);
 }
 

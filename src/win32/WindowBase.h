@@ -45,6 +45,10 @@ class WindowBase {
     static void RegisterOnce(const WindowClass& windowClass);
     // Creates the window for this object; throws the platform error when that fails.
     void CreateHandle(const CreateParams& params);
+    // Destroys the window while the object is whole. The most derived class calls it from its
+    // destructor: by the time ~WindowBase runs, WM_DESTROY would reach this base only, and the
+    // derived handlers and members (a help request to end, for one) would be gone.
+    void DestroyHandle();
 
     virtual LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l);
     LRESULT DefaultHandling(UINT message, WPARAM w, LPARAM l) {

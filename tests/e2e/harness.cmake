@@ -27,6 +27,11 @@ target_link_options(olxselftest PRIVATE -static)
 add_executable(olxtitled WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/TitledWindowApp.cpp)
 target_link_options(olxtitled PRIVATE -static)
 
+# The placeholder winhlp32.exe of Windows 10 and 11, with its version information.
+add_executable(olxhelpstub WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/HelpPlaceholderApp.cpp
+                                 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/HelpPlaceholder.rc)
+target_link_options(olxhelpstub PRIVATE -static)
+
 find_program(ORTHOLUX_PYTHON3 python3)
 if(NOT ORTHOLUX_PYTHON3)
     message(WARNING "e2e: python3 not found, end-to-end tests are not registered")
@@ -60,4 +65,12 @@ foreach(module_file ${E2E_MODULES})
         ENVIRONMENT "${ORTHOLUX_E2E_ENV}"
         TIMEOUT 900
         LABELS e2e)
+endforeach()
+
+# Modules whose truth is machine-wide state that another module's Wine session changes at the
+# same moment: the About box's memory figures against the machine's reading.
+foreach(module test_viewer_about)
+    if(TEST e2e.${module})
+        set_tests_properties(e2e.${module} PROPERTIES RUN_SERIAL TRUE)
+    endif()
 endforeach()

@@ -3,13 +3,15 @@ LogPixels, read by each program at its start): at 96 every size is as designed; 
 designed length is 1.5 times as long, and so is the size a drawing gives the window. The menu
 stays on one line, every About-box label is as large as its text in its scaled font, and the
 thumbnail is stretched over the whole image area. WM_DPICHANGED, as a move to a screen of
-another setting sends it, lays both windows out for the new setting.
+another setting sends it, lays both windows out for the new setting, the status bar's text
+included. A thumbnail that asks for more than the screen's work area gets a window that fits
+it, its image area shrunk to the same shape.
 
 The expected figures are computed here from the designed ones, independently of the viewer.
 """
 import unittest
 
-from harness import drawings
+from harness import drawings, poll
 from harness.drawings import ShownQuadrants
 from harness.driver import Rect
 from harness.viewer import Viewer
@@ -128,6 +130,34 @@ class DpiLayout:
         self.assertEqual(viewer.wait_size(design), design)
         self.assert_layout(viewer, design)
 
+    def text_height(self, viewer):
+        """Rows of the first panel holding text pixels, first to last: the drawn text's
+        height (the panel's sunken edge is mid-grey, lighter than the threshold)."""
+        part = viewer.status().parts[0].rect
+        shot = self.session.screenshot()
+        rows = [y for y in range(part.top + 2, part.bottom - 2)
+                if any(sum(shot.pixel(x, y)) < 200 for x in range(part.left + 2, part.right - 2))]
+        return rows[-1] - rows[0] + 1 if rows else 0
+
+    def test_status_text_follows_the_dpi(self):
+        s, drv = self.session, self.session.drv
+        other = 144 if self.DPI == 96 else 96
+        path = drawings.write(s.run_dir / f"text{self.DPI}" / "図面.dwg", code="1015")
+        viewer = Viewer.start(s, s.unix_to_wine_path(path))
+        self.assertEqual(viewer.wait_texts(lambda t: t[0] == "図面")[0], "図面")
+        height = poll(lambda: self.text_height(viewer), bool)
+        # Two kanji fill most of a line of the form's font at this setting.
+        line = drv.textsize(GOTHIC, self.s(12), "図面")[1]
+        self.assertIn(height, range(line * 3 // 5, line + 1), f"line {line}")
+
+        outer = viewer.outer()
+        drv.dpichanged(viewer.hwnd, other, Rect(outer.left, outer.top,
+                                                outer.left + outer.width * other // self.DPI,
+                                                outer.top + outer.height * other // self.DPI))
+        expected = height * other / self.DPI
+        changed = poll(lambda: self.text_height(viewer), lambda h: abs(h - expected) <= 1.5)
+        self.assertLessEqual(abs(changed - expected), 1.5, (height, changed))
+
     # ---- the About box ----
     def open_about(self, viewer):
         viewer.keys("alt+h", "a")
@@ -213,6 +243,29 @@ class ViewerAt96Dpi(DpiLayout, ViewerTestCase):
 
 class ViewerAt144Dpi(DpiLayout, ViewerTestCase):
     DPI = 144
+
+    def test_a_thumbnail_too_large_for_the_screen_gets_a_window_within_the_work_area(self):
+        # 670 x 448 asks for 1407 x 1050 here, more than the 1280 x 1024 screen.
+        s, drv = self.session, self.session.drv
+        code, width, height = "1027", 670, 448
+        wanted = drawing_size(code, width, height, self.DPI)
+        path = drawings.write(s.run_dir / "large" / "large.dwg", code=code, width=width,
+                              height=height)
+        viewer = Viewer.start(s, s.unix_to_wine_path(path))
+        self.assertEqual(viewer.wait_texts(lambda t: t[0] == "large")[0], "large")
+        work, outer = drv.workarea(viewer.hwnd), viewer.outer()
+        self.assertGreater(wanted[1], work.height)
+        self.assertTrue(work.contains(outer), (work, outer))
+        for part in viewer.status().parts:
+            self.assertTrue(work.contains(part.rect), (work, part.rect))
+        # As large as fits: one side takes the work area's whole length.
+        self.assertTrue(outer.width == work.width or outer.height == work.height, outer)
+        # The image area has the shape it would have had at the size asked for.
+        image = viewer.image_rect()
+        frame = (outer.width - image.width, outer.height - image.height)
+        aspect = (wanted[0] - frame[0]) / (wanted[1] - frame[1])
+        self.assertLess(abs(image.width - image.height * aspect), 1.5 * aspect, (image, aspect))
+        self.assert_picture(viewer, ShownQuadrants(width, height))
 
 
 if __name__ == "__main__":

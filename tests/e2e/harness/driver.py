@@ -218,6 +218,10 @@ class Driver:
         """Client rectangle in screen coordinates."""
         return Rect.of(self.call("client", _h(hwnd))[0][1:])
 
+    def workarea(self, hwnd):
+        """The work area of the window's monitor (GetMonitorInfo rcWork), screen."""
+        return Rect.of(self.call("workarea", _h(hwnd))[0][1:])
+
     def text(self, hwnd):
         return self.call("text", _h(hwnd))[0][1]
 
