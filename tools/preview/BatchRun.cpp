@@ -3,6 +3,7 @@
 #include <fstream>
 #include <set>
 #include <system_error>
+#include <utility>
 
 #include "DrawingWalk.h"
 #include "Error.h"
@@ -26,7 +27,7 @@ class OutputFolder {
     explicit OutputFolder(const BatchOptions& options) : options_(options) {}
 
     // Writes a Ready drawing's image; returns an error text, empty on success.
-    std::string Write(const DrawingItem& item, const DrawingPreview& preview) {
+    std::string Write(const DrawingItem& item, DrawingPreview& preview) {
         const bool png = options_.png || preview.info.kind == ImageKind::Png;
         const fs::path folder = fs::path(options_.outputDir) / item.outputFolder;
         fs::path target = folder / item.path.stem();
@@ -37,7 +38,8 @@ class OutputFolder {
         std::error_code error;
         fs::create_directories(folder, error);
         if (error) return "cannot create " + folder.string() + ": " + error.message();
-        const std::vector<uint8_t> bytes = options_.png ? ImageAsPng(preview) : preview.image;
+        if (options_.png) preview.image = ImageAsPng(std::move(preview));
+        const std::vector<uint8_t>& bytes = preview.image;
         std::ofstream file(target, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         if (!file.flush()) return "cannot write " + target.string();
@@ -60,7 +62,9 @@ std::string ReadOne(const DrawingItem& item, const BatchOptions& options, Output
                     Tally& tally) {
     const std::string path = item.path.string();
     try {
-        const DrawingPreview preview = ReadDrawingPreview(path);
+        // Converting to PNG decodes the image: a thumbnail that cannot decode fails at once.
+        DrawingPreview preview =
+            options.png ? ReadDrawingThumbnail(path) : ReadDrawingPreview(path);
         if (preview.outcome != PreviewOutcome::Ready) {
             ++tally.nothing;
             return PreviewLine(preview);
