@@ -7,52 +7,89 @@
 //   h in 0x80..0xFF   a repeat: a byte n, a 32-bit little-endian count k, then n + 1 bytes
 //                     written k times
 //
-// A piece cut short by the input's end keeps what it holds; the drawing stops growing at
-// kMaxExpanded bytes.
+// A piece cut short by the input's end keeps what it holds; the drawing ends at kMaxExpanded
+// bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include "preview/ByteSource.h"
+
 namespace fuzz {
 
 // Room for the 67 MB run-length stream that once wrapped the decoder's column, and a header.
 inline constexpr std::size_t kMaxExpanded = std::size_t{72} << 20;
 
-inline std::vector<uint8_t> ExpandCompact(std::span<const uint8_t> input) {
-    std::vector<uint8_t> out;
-    std::size_t at = 0;
-    while (at < input.size() && out.size() < kMaxExpanded) {
-        const uint8_t head = input[at++];
-        if (head < 0x80) {
-            const std::size_t n = std::min<std::size_t>(head + 1u, input.size() - at);
-            out.insert(out.end(), input.begin() + at, input.begin() + at + n);
+// The pieces of an input, where each lies in the drawing it spells.
+struct CompactPieces {
+    struct Piece {
+        uint64_t start;                    // in the drawing
+        uint64_t size;                     // bytes it spells
+        std::span<const uint8_t> pattern;  // a literal's bytes, or the repeated ones
+    };
+    std::vector<Piece> pieces;
+    uint64_t size = 0;
+
+    explicit CompactPieces(std::span<const uint8_t> input) {
+        std::size_t at = 0;
+        while (at < input.size() && size < kMaxExpanded) {
+            const uint8_t head = input[at++];
+            std::size_t n = 0;
+            uint64_t bytes = 0;
+            if (head < 0x80) {
+                n = std::min<std::size_t>(head + 1u, input.size() - at);
+                bytes = n;
+            } else {
+                if (input.size() - at < 5) break;
+                n = std::min<std::size_t>(input[at] + 1u, input.size() - at - 5);
+                const uint32_t times = static_cast<uint32_t>(input[at + 1]) | input[at + 2] << 8 |
+                                       input[at + 3] << 16 |
+                                       static_cast<uint32_t>(input[at + 4]) << 24;
+                at += 5;
+                bytes = uint64_t{times} * n;
+            }
+            bytes = std::min<uint64_t>(bytes, kMaxExpanded - size);
+            if (bytes != 0) pieces.push_back({size, bytes, input.subspan(at, n)});
+            size += bytes;
             at += n;
-            continue;
-        }
-        if (input.size() - at < 5) break;
-        const std::size_t n = std::min<std::size_t>(input[at] + 1u, input.size() - at - 5);
-        const uint32_t times = static_cast<uint32_t>(input[at + 1]) | input[at + 2] << 8 |
-                               input[at + 3] << 16 | static_cast<uint32_t>(input[at + 4]) << 24;
-        at += 5;
-        const auto pattern = input.subspan(at, n);
-        at += n;
-        if (n == 0) continue;
-        const std::size_t room = (kMaxExpanded - out.size()) / n + 1;
-        const std::size_t bytes = std::min<std::size_t>(times, room) * n;
-        const std::size_t start = out.size();
-        out.resize(start + bytes);
-        std::copy(pattern.begin(), pattern.end(), out.begin() + start);
-        for (std::size_t done = std::min(n, bytes); done < bytes;) {  // doubling copies
-            const std::size_t more = std::min(done, bytes - done);
-            std::copy_n(out.begin() + start, more, out.begin() + start + done);
-            done += more;
         }
     }
-    if (out.size() > kMaxExpanded) out.resize(kMaxExpanded);
-    return out;
-}
+};
+
+// The drawing such an input spells, read where its bytes lie without ever being written out
+// whole: only what the code under test reads costs memory and time.
+class CompactSource final : private CompactPieces, public ByteSource {
+  public:
+    explicit CompactSource(std::span<const uint8_t> input)
+        : CompactPieces(input), ByteSource(CompactPieces::size) {}
+
+  private:
+    bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
+        auto piece = std::upper_bound(pieces.begin(), pieces.end(), offset,
+                                      [](uint64_t at, const Piece& p) { return at < p.start; });
+        std::size_t done = 0;
+        for (--piece; done < out.size(); ++piece) {
+            const uint64_t from = offset + done - piece->start;
+            const std::size_t n =
+                static_cast<std::size_t>(std::min<uint64_t>(piece->size - from, out.size() - done));
+            const std::span<uint8_t> part = out.subspan(done, n);
+            const std::size_t period = piece->pattern.size();
+            // The pattern once from its phase, then doubling copies of what is written.
+            const std::size_t phase = static_cast<std::size_t>(from % period);
+            const std::size_t first = std::min(n, period);
+            for (std::size_t i = 0; i < first; ++i) part[i] = piece->pattern[(phase + i) % period];
+            for (std::size_t copied = first; copied < n;) {
+                const std::size_t more = std::min(copied - copied % period, n - copied);
+                std::copy_n(part.begin(), more, part.begin() + copied);
+                copied += more;
+            }
+            done += n;
+        }
+        return true;
+    }
+};
 
 // The seeds' encoder: runs of a 1-, 2- or 4-byte pattern repeated at least 16 times become
 // repeats, everything else literals.

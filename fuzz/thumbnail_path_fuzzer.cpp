@@ -41,18 +41,19 @@ bool IsPngDrawing(const std::vector<uint8_t>& drawing) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     const int limit = 1 + (data[0] << 8 | data[1]) % 4096;  // the thumbnailer's -s range
-    const std::vector<uint8_t> drawing = fuzz::ExpandCompact(std::span(data + 2, size - 2));
+    const auto compact = std::span(data + 2, size - 2);
 
     PreviewInfo info;
     try {
-        if (ReadPreviewHeader(drawing, info) != PreviewOutcome::Ready) return 0;
+        fuzz::CompactSource header(compact);
+        if (ReadPreviewHeader(header, info) != PreviewOutcome::Ready) return 0;
     } catch (const AppError&) {
         return 0;  // the header's own target checks these
     }
 
+    fuzz::CompactSource source(compact);
     const std::size_t before = liveBytes;
     peakBytes = before;
-    MemorySource source(drawing);
     DrawingPreview preview;
     try {
         preview = ReadDrawingThumbnail(source);
@@ -66,7 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         return 0;
     }
     FUZZ_CHECK(preview.outcome == PreviewOutcome::Ready);
-    if (info.bitmapLength == 0) FUZZ_CHECK(info.kind == ImageKind::Png && IsPngDrawing(drawing));
+    if (info.bitmapLength == 0) {
+        FUZZ_CHECK(info.kind == ImageKind::Png && IsPngDrawing(preview.image));
+    }
     const std::size_t thumbnail = preview.image.size();
     const std::size_t cap = 2 * thumbnail + kPixelsCap;
 
