@@ -7,16 +7,53 @@ namespace {
 
 // For one axis: the source pixels output pixel `x` covers and by how much. Source pixel i
 // spans [i * out, (i + 1) * out) and output pixel x spans [x * in, (x + 1) * in) on a common
-// integer scale, so the weights are exact and add up to `in` for every output pixel. Computed
-// as they are used: stored, a long axis's taps would cost more than the image.
-template <class Visit>
-void ForEachTap(int x, int in, int out, Visit visit) {
-    const int64_t begin = int64_t{x} * in;
-    const int64_t end = begin + in;
-    for (int64_t i = begin / out; i < in && i * out < end; ++i) {
-        const int64_t overlap = std::min(end, (i + 1) * out) - std::max(begin, i * out);
-        if (overlap > 0) visit(static_cast<std::size_t>(i), static_cast<uint64_t>(overlap));
+// integer scale, so the weights are exact and add up to `in` for every output pixel: the
+// first and last pixels covered count by their share, every one between by `out`.
+struct Cover {
+    std::size_t first;
+    std::size_t last;
+    uint64_t firstWeight;
+    uint64_t lastWeight;  // with last > first
+    uint64_t middleWeight;
+};
+
+Cover CoverOf(int x, int in, int out) {
+    const uint64_t begin = uint64_t(x) * uint64_t(in);
+    const uint64_t end = begin + uint64_t(in);
+    const uint64_t size = uint64_t(out);
+    Cover cover;
+    cover.first = static_cast<std::size_t>(begin / size);
+    cover.last = static_cast<std::size_t>((end - 1) / size);
+    cover.firstWeight = cover.first == cover.last ? end - begin : (cover.first + 1) * size - begin;
+    cover.lastWeight = end - cover.last * size;
+    cover.middleWeight = size;
+    return cover;
+}
+
+// Adds the covered pixels of one source row, alpha-weighted, times `rowWeight`, to `sum`
+// (r, g, b, then alpha). The totals stay below width * height * 255 * 255 of the source.
+void AddRow(const uint8_t* line, const Cover& columns, uint64_t rowWeight, uint64_t sum[4]) {
+    auto add = [&](std::size_t i, uint64_t weight) {
+        const uint8_t* p = line + i * 4;
+        const uint64_t alphaWeight = weight * p[3];
+        sum[0] += alphaWeight * p[0];
+        sum[1] += alphaWeight * p[1];
+        sum[2] += alphaWeight * p[2];
+        sum[3] += alphaWeight;
+    };
+    add(columns.first, rowWeight * columns.firstWeight);
+    if (columns.last == columns.first) return;
+    uint64_t middle[4] = {0, 0, 0, 0};
+    for (std::size_t i = columns.first + 1; i < columns.last; ++i) {
+        const uint8_t* p = line + i * 4;
+        middle[0] += uint64_t{p[3]} * p[0];
+        middle[1] += uint64_t{p[3]} * p[1];
+        middle[2] += uint64_t{p[3]} * p[2];
+        middle[3] += p[3];
     }
+    const uint64_t weight = rowWeight * columns.middleWeight;
+    for (int c = 0; c < 4; ++c) sum[c] += middle[c] * weight;
+    add(columns.last, rowWeight * columns.lastWeight);
 }
 
 }  // namespace
@@ -44,19 +81,16 @@ RgbaImage ScaleByAreaAverage(RgbaImage image, Size2 target) {
     // Every output pixel's weights add up to width * height of the source.
     const uint64_t area = uint64_t(image.width) * uint64_t(image.height);
     for (int y = 0; y < target.height; ++y) {
+        const Cover rows = CoverOf(y, image.height, target.height);
         for (int x = 0; x < target.width; ++x) {
+            const Cover columns = CoverOf(x, image.width, target.width);
             uint64_t sum[4] = {0, 0, 0, 0};  // alpha-weighted r, g, b; then alpha
-            ForEachTap(y, image.height, target.height, [&](std::size_t row, uint64_t rowWeight) {
-                const uint8_t* line = source + row * stride;
-                ForEachTap(x, image.width, target.width, [&](std::size_t column, uint64_t weight) {
-                    const uint8_t* p = line + column * 4;
-                    const uint64_t alphaWeight = rowWeight * weight * p[3];
-                    sum[0] += alphaWeight * p[0];
-                    sum[1] += alphaWeight * p[1];
-                    sum[2] += alphaWeight * p[2];
-                    sum[3] += alphaWeight;
-                });
-            });
+            for (std::size_t row = rows.first; row <= rows.last; ++row) {
+                const uint64_t weight = row == rows.first  ? rows.firstWeight
+                                        : row == rows.last ? rows.lastWeight
+                                                           : rows.middleWeight;
+                AddRow(source + row * stride, columns, weight, sum);
+            }
             for (int c = 0; c < 3; ++c) {
                 dst[c] = sum[3] == 0 ? 0 : static_cast<uint8_t>((sum[c] + sum[3] / 2) / sum[3]);
             }

@@ -31,6 +31,7 @@ class Canvas {
         p[0] = r;
         p[1] = g;
         p[2] = b;
+        p[3] = 255;
     }
     void PutIndex(int x, int row, uint32_t index) {
         if (index * 4 + 3 >= dib_.colors.size()) return Put(x, row, 0, 0, 0);
@@ -72,38 +73,57 @@ class PixelBytes {
   public:
     explicit PixelBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     std::size_t Size() const { return bytes_.size(); }
+    const uint8_t* Data() const { return bytes_.data(); }
     uint8_t operator[](std::size_t at) const { return at < bytes_.size() ? bytes_[at] : 0; }
 
   private:
     std::span<const uint8_t> bytes_;
 };
 
+struct Masks {
+    bool masked;
+    Channel red, green, blue;
+};
+
+// One row; `line` is a pointer for a row the file holds whole, else a PixelBytes.
+template <class Line>
+void ReadRow(const DibImage& dib, const Line& line, std::size_t start, int row, const Masks& m,
+             Canvas& canvas) {
+    const std::size_t bytesPerPixel = dib.bitCount / 8;
+    for (int x = 0; x < dib.width; ++x) {
+        const auto column = static_cast<std::size_t>(x);
+        if (dib.bitCount <= 8) {
+            const int perByte = 8 / dib.bitCount;
+            const int shift = 8 - dib.bitCount * (x % perByte + 1);
+            canvas.PutIndex(x, row,
+                            (line[start + column / perByte] >> shift) & ((1u << dib.bitCount) - 1));
+            continue;
+        }
+        const std::size_t p = start + column * bytesPerPixel;
+        if (!m.masked) {
+            canvas.Put(x, row, line[p + 2], line[p + 1], line[p]);
+            continue;
+        }
+        uint32_t pixel = line[p] | line[p + 1] << 8;
+        if (dib.bitCount == 32) pixel |= line[p + 2] << 16 | uint32_t{line[p + 3]} << 24;
+        canvas.Put(x, row, m.red.From(pixel), m.green.From(pixel), m.blue.From(pixel));
+    }
+}
+
 void ReadRows(const DibImage& dib, const PixelBytes& in, int rows, Canvas& canvas) {
     const std::size_t stride = (static_cast<std::size_t>(dib.width) * dib.bitCount + 31) / 32 * 4;
-    const bool masked = dib.bitCount == 16 || dib.compression == kBiBitfields;
-    const Channel red(MaskAt(dib, 0, dib.bitCount == 16 ? 0x7C00 : 0xFF0000));
-    const Channel green(MaskAt(dib, 1, dib.bitCount == 16 ? 0x03E0 : 0x00FF00));
-    const Channel blue(MaskAt(dib, 2, dib.bitCount == 16 ? 0x001F : 0x0000FF));
-    const std::size_t bytesPerPixel = dib.bitCount / 8;
+    const Masks masks{dib.bitCount == 16 || dib.compression == kBiBitfields,
+                      Channel(MaskAt(dib, 0, dib.bitCount == 16 ? 0x7C00 : 0xFF0000)),
+                      Channel(MaskAt(dib, 1, dib.bitCount == 16 ? 0x03E0 : 0x00FF00)),
+                      Channel(MaskAt(dib, 2, dib.bitCount == 16 ? 0x001F : 0x0000FF))};
+    // Rows the file holds whole are read straight; the rest through the zero-reading view.
+    const std::size_t whole = std::min<std::size_t>(in.Size() / stride, rows);
     for (int row = 0; row < rows; ++row) {
-        const std::size_t line = static_cast<std::size_t>(row) * stride;
-        for (int x = 0; x < dib.width; ++x) {
-            const auto column = static_cast<std::size_t>(x);
-            if (dib.bitCount <= 8) {
-                const int perByte = 8 / dib.bitCount;
-                const int shift = 8 - dib.bitCount * (x % perByte + 1);
-                canvas.PutIndex(
-                    x, row, (in[line + column / perByte] >> shift) & ((1u << dib.bitCount) - 1));
-                continue;
-            }
-            const std::size_t p = line + column * bytesPerPixel;
-            if (!masked) {
-                canvas.Put(x, row, in[p + 2], in[p + 1], in[p]);
-                continue;
-            }
-            uint32_t pixel = in[p] | in[p + 1] << 8;
-            if (dib.bitCount == 32) pixel |= in[p + 2] << 16 | uint32_t{in[p + 3]} << 24;
-            canvas.Put(x, row, red.From(pixel), green.From(pixel), blue.From(pixel));
+        const std::size_t start = static_cast<std::size_t>(row) * stride;
+        if (static_cast<std::size_t>(row) < whole) {
+            ReadRow(dib, in.Data() + start, 0, row, masks, canvas);
+        } else {
+            ReadRow(dib, in, start, row, masks, canvas);
         }
     }
 }
@@ -167,9 +187,10 @@ RgbaImage BmpToRgba(std::span<const uint8_t> file) {
 
     RgbaImage out{dib.width, static_cast<int>(rows), {}};
     out.pixels.assign(static_cast<std::size_t>(dib.width) * static_cast<std::size_t>(rows) * 4, 0);
-    for (std::size_t i = 3; i < out.pixels.size(); i += 4) out.pixels[i] = 255;
     Canvas canvas(dib, out);
     if (dib.compression == kBiRle8 || dib.compression == kBiRle4) {
+        // Pixels the runs leave out are opaque black; rows are written whole otherwise.
+        for (std::size_t i = 3; i < out.pixels.size(); i += 4) out.pixels[i] = 255;
         ReadRunLength(dib, pixels, static_cast<int>(rows), canvas);
     } else {
         ReadRows(dib, pixels, static_cast<int>(rows), canvas);
