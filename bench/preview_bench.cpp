@@ -1,6 +1,8 @@
 // What a preview costs as the drawing grows: the same 300 KB thumbnail in a 400 KB drawing and
 // in a 1 GiB (sparse) one, and the 1 GiB drawing against a plain read of all of it. Prints the
-// ratios of the medians and the peak heap while extracting, measured side by side in one run.
+// ratios of the medians and the peak heap while extracting, measured side by side in one run;
+// then the peak heap of the thumbnailer's decoding path on these and on a 2 GiB drawing whose
+// thumbnail length is 0.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -11,9 +13,17 @@
 #include <fstream>
 #include <map>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "DrawingBuilder.h"
 #include "preview/Preview.h"
+#ifdef ORTHOLUX_BENCH_DECODING
+#include "AreaScale.h"
+#include "Error.h"
+#include "PreviewImage.h"
+#include "bitmap/Dib.h"
+#endif
 
 namespace {
 
@@ -87,12 +97,92 @@ BENCHMARK(BM_PreviewSmall)->Unit(benchmark::kMicrosecond)->Repetitions(7);
 BENCHMARK(BM_PreviewBig)->Unit(benchmark::kMicrosecond)->Repetitions(7);
 BENCHMARK(BM_PlainReadBig)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
+#ifdef ORTHOLUX_BENCH_DECODING
+// The peak heap of the thumbnailer's decoding path (thumbnail read for decoding, pixels,
+// scaled to 256), once per drawing: a small one, the 1 GiB one, a 2 GiB sparse one whose
+// thumbnail length is 0 (the whole drawing), and a 60-byte thumbnail announcing the largest
+// pixels. Each against the bound 2 x thumbnail + 16 MiB.
+struct DecodingPeak {
+    std::size_t peak = 0;
+    std::size_t thumbnail = 0;  // the rebuilt image's bytes; 0 when refused before reading
+    std::string outcome;
+};
+
+DecodingPeak MeasureDecoding(const std::string& path) {
+    DecodingPeak result;
+    const std::size_t before = liveBytes;
+    ResetPeak();
+    try {
+        DrawingPreview preview = ReadDrawingThumbnail(path);
+        result.thumbnail = preview.image.size();
+        RgbaImage pixels = PreviewPixels(std::move(preview));
+        const Size2 fitted = FitWithin(pixels.width, pixels.height, 256);
+        if (fitted != Size2{pixels.width, pixels.height}) {
+            pixels = ScaleByAreaAverage(std::move(pixels), fitted);
+        }
+        result.outcome = std::to_string(pixels.width) + "x" + std::to_string(pixels.height);
+    } catch (const AppError&) {
+        result.outcome = "refused";
+    }
+    result.peak = peakBytes.load() - before;
+    return result;
+}
+
+std::string MakeWholeDrawing(const char* name, std::size_t size) {
+    DrawingBuilder d;
+    d.overrideLength = true;  // L = 0
+    const auto bytes = d.Build();
+    const auto path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (truncate(path.c_str(), static_cast<off_t>(size)) != 0) std::abort();
+    return path.string();
+}
+
+std::string MakeAnnouncingDrawing(const char* name) {
+    DrawingBuilder d;  // 2048 x 2048 at 32 bits, no pixel bytes at all
+    d.width = 2048;
+    d.height = 2048;
+    d.bitCount = 32;
+    const auto bytes = d.Build();
+    const auto path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path.string();
+}
+
+void PrintDecodingPeaks() {
+    const std::string whole = MakeWholeDrawing("ortholux-bench-whole.dwg", std::size_t{2} << 30);
+    const std::string announcing = MakeAnnouncingDrawing("ortholux-bench-announcing.dwg");
+    const struct {
+        const char* name;
+        std::string path;
+    } drawings[] = {{"400 KB drawing, 300 KB thumbnail", SmallPath()},
+                    {"1 GiB drawing, 300 KB thumbnail", BigPath()},
+                    {"2 GiB drawing, L = 0", whole},
+                    {"60-byte thumbnail of 2048x2048x32", announcing}};
+    std::printf("\nPeak heap of the decoding path (read for decoding, pixels, scaled to 256):\n");
+    double small = 0;
+    for (const auto& drawing : drawings) {
+        const DecodingPeak p = MeasureDecoding(drawing.path);
+        const double mb = double(p.peak) / (1 << 20);
+        const double bound = double(2 * p.thumbnail + kMaxDibPixelBytes) / (1 << 20);
+        if (small == 0) small = mb;
+        std::printf("  %-34s %-9s peak %8.3f MB  bound %8.3f MB  / small drawing's %.3f\n",
+                    drawing.name, p.outcome.c_str(), mb, bound, mb / small);
+    }
+    std::filesystem::remove(whole);
+    std::filesystem::remove(announcing);
+}
+#endif
+
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                median_[run.run_name.function_name] = run.GetAdjustedRealTime() *
+                median_[run.run_name.function_name] =
+                    run.GetAdjustedRealTime() *
                     (run.time_unit == benchmark::kMillisecond ? 1000.0 : 1.0);
                 const auto peak = run.counters.find("peak_MB");
                 if (peak != run.counters.end()) {
@@ -115,7 +205,7 @@ public:
                     peakMB_, limitMB_);
     }
 
-private:
+  private:
     std::map<std::string, double> median_;  // microseconds
     double peakMB_ = 0, limitMB_ = 0;
 };
@@ -150,6 +240,9 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
+#ifdef ORTHOLUX_BENCH_DECODING
+    PrintDecodingPeaks();
+#endif
     std::filesystem::remove(SmallPath());
     std::filesystem::remove(BigPath());
     benchmark::Shutdown();

@@ -11,12 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "CompactInput.h"
 #include "DrawingBuilder.h"
 #include "LongPathInput.h"
 #include "PngThumbnailInput.h"
 #include "PreviewTestUtil.h"
 #include "bitmap_bmp_builder.h"
 #include "preview/Preview.h"
+#ifdef ORTHOLUX_SEEDS_PNG
+#include "PngCodec.h"
+#endif
 
 namespace {
 
@@ -145,6 +149,126 @@ Bytes PngInput(uint8_t lengthMode, const Bytes& png) {
     return input;
 }
 
+// A drawing as the thumbnail-path target reads it: a size (256 unless told), then the drawing
+// in the compact form.
+Bytes ThumbnailPathInput(const Bytes& drawing, uint16_t size = 256) {
+    Bytes input{static_cast<uint8_t>((size - 1) >> 8), static_cast<uint8_t>(size - 1)};
+    const Bytes compact = fuzz::EncodeCompact(drawing);
+    input.insert(input.end(), compact.begin(), compact.end());
+    return input;
+}
+
+// A real drawing for the thumbnail-path target, cut after its thumbnail; one whose pixels
+// do not fit the targets' 16 KiB in the compact form keeps only its first rows, the
+// directory's length cut to match.
+Bytes ThumbnailPathRealInput(Bytes drawing) {
+    constexpr std::size_t kMaxInput = 16000;
+    PreviewInfo info;
+    bool ready = false;
+    try {
+        ready = ReadPreviewHeader(drawing, info) == PreviewOutcome::Ready;
+    } catch (const AppError&) {
+    }
+    if (!ready || info.bitmapLength == 0) {
+        drawing.resize(std::min<std::size_t>(drawing.size(), 4096));
+        return ThumbnailPathInput(drawing);
+    }
+    const uint32_t directory = Le32(drawing, 13);
+    uint32_t length = info.bitmapLength;
+    for (;;) {
+        drawing.resize(std::min<std::size_t>(drawing.size(), uint64_t{info.bitmapStart} + length));
+        for (int shift = 0; shift < 32; shift += 8) {
+            drawing[directory + 35 + shift / 8] = static_cast<uint8_t>(length >> shift);
+        }
+        Bytes input = ThumbnailPathInput(drawing, 128);
+        if (input.size() <= kMaxInput || length <= 2048) return input;
+        length /= 2;
+    }
+}
+
+// A thumbnail made by the BMP builder, behind a drawing's header.
+Bytes DrawingOfBmp(const bmptest::Bmp& bmp) {
+    const Bytes file = bmp.Build();
+    DrawingBuilder drawing;
+    drawing.rawThumbnail.assign(file.begin() + 14, file.end());
+    return drawing.Build();
+}
+
+// Drawings for the thumbnailer's path that the other corpora cannot hold: long run-length
+// streams, sizes at the caps, images that must be scaled, PNG thumbnails that decode.
+void WriteThumbnailPathSeeds(Corpus& corpus) {
+    using bmptest::Bmp;
+    Bmp rle;  // 1x1, 16,843,009 moves of 255 columns, then a run: the column once wrapped
+    rle.width = 1;
+    rle.height = 1;
+    rle.bits = 8;
+    rle.compression = 1;
+    rle.colorsUsed = 6;
+    rle.table = bmptest::Sequence(24, 7);
+    for (uint32_t i = 0; i < 16843009; ++i) rle.pixels.insert(rle.pixels.end(), {0, 2, 255, 0});
+    rle.pixels.insert(rle.pixels.end(), {1, 5, 0, 1});
+    corpus.Add(ThumbnailPathInput(DrawingOfBmp(rle)));
+
+    Bmp rle4;  // runs, literals, moves and ends of row, half-byte indices
+    rle4.width = 300;
+    rle4.height = 40;
+    rle4.bits = 4;
+    rle4.compression = 2;
+    rle4.table = bmptest::Sequence(64, 3);
+    for (int row = 0; row < 40; ++row) {
+        rle4.pixels.insert(rle4.pixels.end(), {7, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 2, 9, 0});
+        rle4.pixels.insert(rle4.pixels.end(), {255, 0xAB, 255, 0xCD, 0, 0});
+    }
+    rle4.pixels.insert(rle4.pixels.end(), {0, 1});
+    corpus.Add(ThumbnailPathInput(DrawingOfBmp(rle4), 64));
+
+    Bmp announced;  // 2048x2048 at 32 bits from a header alone: the largest pixels
+    announced.width = 2048;
+    announced.height = 2048;
+    announced.bits = 32;
+    corpus.Add(ThumbnailPathInput(DrawingOfBmp(announced), 4096));
+
+    Bmp wide;  // 4096x1024 at 24 bits, scaled by one pixel: two images' worth if copied
+    wide.width = 4096;
+    wide.height = 1024;
+    wide.pixels = bmptest::Sequence(4096);
+    corpus.Add(ThumbnailPathInput(DrawingOfBmp(wide), 4095));
+
+    Bmp tall = bmptest::Indexed8();  // 1 pixel wide, 4M rows, each row "1 index, end of row"
+    tall.width = 1;
+    tall.height = 4194304;
+    tall.compression = 1;
+    for (int i = 0; i < 1 << 16; ++i) tall.pixels.insert(tall.pixels.end(), {1, 9, 0, 0});
+    corpus.Add(ThumbnailPathInput(DrawingOfBmp(tall), 100));
+
+    DrawingBuilder whole;  // a length of 0: refused before the drawing is read
+    whole.pixels = bmptest::Sequence(8);
+    whole.overrideLength = true;
+    corpus.Add(ThumbnailPathInput(whole.Build()));
+
+#ifdef ORTHOLUX_SEEDS_PNG
+    RgbaImage image{300, 200, {}};
+    for (int i = 0; i < 300 * 200; ++i) {
+        image.pixels.insert(image.pixels.end(), {uint8_t(i), uint8_t(i / 300), 90, uint8_t(i * 7)});
+    }
+    Bytes png;
+    std::string error;
+    if (!EncodePngToMemory(image, png, error)) return;
+    DrawingBuilder stored;
+    stored.releaseCode = "1027";
+    stored.rawThumbnail = png;
+    corpus.Add(ThumbnailPathInput(stored.Build(), 128));
+
+    // A drawing that is itself a PNG file, with a length of 0: the one such image that decodes.
+    // Its directory lies where the IHDR chunk's bytes point, about 5 MB in.
+    Bytes itself = png;
+    const uint32_t directory = Le32(itself, 13);
+    itself.resize(std::max<std::size_t>(itself.size(), std::size_t{directory} + 39), 0);
+    itself[directory + 20] = 2;
+    corpus.Add(ThumbnailPathInput(itself, 256));
+#endif
+}
+
 // Adds a drawing (cut after its thumbnail) and what it yields to the drawing, BMP and PNG
 // corpora.
 void AddDrawing(const Bytes& drawing, Corpus& drawings, Corpus& bmps, Corpus& pngs) {
@@ -194,17 +318,23 @@ int main(int argc, char** argv) {
     const fs::path out = argv[1];
     Corpus drawings(out, "preview_drawing"), bmps(out, "bmp_decode"), pngs(out, "preview_png");
     Corpus lines(out, "command_line"), paths(out, "long_path"), help(out, "help_source");
+    Corpus thumbnails(out, "thumbnail_path");
 
     for (const DrawingBuilder& drawing : SyntheticDrawings()) {
         AddDrawing(drawing.Build(), drawings, bmps, pngs);
+        thumbnails.Add(ThumbnailPathInput(drawing.Build()));
     }
     AddDrawing(ReadFile(argv[2]), drawings, bmps, pngs);
+    thumbnails.Add(ThumbnailPathRealInput(ReadFile(argv[2])));
     if (argc > 4 && fs::is_directory(argv[4])) {
         for (const auto& entry : fs::directory_iterator(argv[4])) {
-            if (entry.path().extension() == ".dwg")
-                AddDrawing(ReadFile(entry.path()), drawings, bmps, pngs);
+            if (entry.path().extension() != ".dwg") continue;
+            const Bytes drawing = ReadFile(entry.path());
+            AddDrawing(drawing, drawings, bmps, pngs);
+            thumbnails.Add(ThumbnailPathRealInput(drawing));
         }
     }
+    WriteThumbnailPathSeeds(thumbnails);
     for (const bmptest::Bmp& bmp : SyntheticBmps()) bmps.Add(bmp.Build());
     for (uint8_t mode = 0; mode < static_cast<uint8_t>(fuzz::PngLength::kCount); ++mode) {
         pngs.Add(PngInput(mode, MakePngHeader(184 + mode, 126)));
@@ -231,6 +361,12 @@ int main(int argc, char** argv) {
                     {"BM", Le32Text(40), Le32Text(12), Le32Text(108), Le32Text(124), Le32Text(1),
                      Le32Text(2), Le32Text(3), Le32Text(256)});
     WriteDictionary(out / "preview_png.dict", {"IHDR", "IEND", Le32Text(13)});
+    // Run-length records, header fields, and the compact form's repeat of a 4-byte pattern.
+    WriteDictionary(
+        out / "thumbnail_path.dict",
+        {std::string("\0\2\xFF\0", 4), std::string("\0\0", 2), std::string("\0\1", 2),
+         std::string("\x80\x03\xFF\xFF\xFF\x00", 6), std::string("\x80\x00\xFF\xFF\xFF\x7F", 6),
+         Le32Text(40), Le32Text(1), Le32Text(2), Le32Text(2048), "1015", "1027", png, "IHDR"});
     WriteDictionary(out / "command_line.dict", {"\"", "\"\"", " ", "\t", "\x95\x5C"});
     WriteDictionary(out / "long_path.dict", {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "\xE0\x5C",
                                              "\xFB\x5C", "~1", "C:"});

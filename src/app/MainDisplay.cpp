@@ -18,7 +18,7 @@ Picture DecodeThumbnail(const std::vector<uint8_t>& image, ImageKind kind) {
 
 void TMainForm1::OpenDrawing(const std::string& path) {
     // A failure to read the drawing ends here, before anything on screen has changed.
-    DrawingPreview preview = ReadDrawingPreview(path);
+    DrawingPreview preview = ReadDrawingThumbnail(path);
     switch (preview.outcome) {
         case PreviewOutcome::BelowRange:
             return;

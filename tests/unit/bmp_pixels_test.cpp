@@ -3,6 +3,7 @@
 
 #include "DibToRgba.h"
 #include "Error.h"
+#include "bitmap/Dib.h"
 #include "bitmap_bmp_builder.h"
 
 namespace {
@@ -92,6 +93,32 @@ TEST(BmpPixels, RunLengthRunsLiteralsDeltaAndEnd) {
     EXPECT_EQ(Rgb(image, 3, 1), (V{255, 255, 255}));
     EXPECT_EQ(Rgb(image, 0, 0), (V{0, 0, 0}));  // skipped
     EXPECT_EQ(Rgb(image, 3, 0), (V{255, 0, 0}));
+}
+
+// A 1x1 run-length image whose moves right add up to 2^32 - 1 columns before a run of index 5:
+// a column counter that wraps lands the run before the row.
+Bytes ColumnPastTwoToThe32() {
+    Bmp bmp;
+    bmp.width = 1;
+    bmp.height = 1;
+    bmp.bits = 8;
+    bmp.compression = 1;
+    bmp.colorsUsed = 6;
+    bmp.table = bmptest::Sequence(24, 7);
+    constexpr uint32_t kMoves = 16843009;  // 255 columns each
+    bmp.pixels.reserve(std::size_t{kMoves} * 4 + 4);
+    for (uint32_t i = 0; i < kMoves; ++i) bmp.pixels.insert(bmp.pixels.end(), {0, 2, 255, 0});
+    bmp.pixels.insert(bmp.pixels.end(), {1, 5, 0, 1});
+    return bmp.Build();
+}
+
+TEST(BmpPixels, RunLengthMovesPastTheEdgeDrawNothingMore) {
+    const Bytes file = ColumnPastTwoToThe32();
+    const RgbaImage image = BmpToRgba(file);
+    ASSERT_EQ(image.pixels.size(), 4u);
+    EXPECT_EQ(Rgb(image, 0, 0), (V{0, 0, 0}));  // left out: the run lies right of the row
+    // The viewer's copy of the compressed rows stops at the cap too.
+    EXPECT_EQ(DecodeBmp(file).pixels.size(), kMaxDibPixelBytes);
 }
 
 TEST(BmpPixels, DamagedFilesRaiseTheSystemsErrorsAndNeverCrash) {

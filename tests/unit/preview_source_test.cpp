@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 constexpr uint64_t kReadAllowance = 64 * 1024;  // header fields and directory, generously
 
 class DrawingSources : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("ortholux-source-test-" + std::to_string(getpid()));
         fs::create_directories(dir_);
@@ -79,6 +79,26 @@ TEST_F(DrawingSources, ZeroLengthReadsTheWholeDrawing) {
     const DrawingPreview p = ReadDrawingPreview(*source);
     EXPECT_EQ(p.image.size(), bytes.size() + 14);
     EXPECT_GE(source->BytesRead(), bytes.size());
+}
+
+// For a decoder, L = 0 fails straight after the header: an image that starts with the
+// drawing's own first bytes cannot decode, unless the drawing is itself a PNG file.
+TEST_F(DrawingSources, ZeroLengthFailsForADecoderBeforeTheDrawingIsRead) {
+    DrawingBuilder d;
+    d.overrideLength = true;
+    const std::string path = Write("whole.dwg", d.Build());
+    ASSERT_EQ(truncate(path.c_str(), off_t{1} << 30), 0);
+    const auto source = OpenDrawingFile(path);
+    ExpectAppError([&] { ReadDrawingThumbnail(*source); }, msg::kInvalidBitmap);
+    EXPECT_LE(source->BytesRead(), 64u);
+
+    // Release "NG\r\n", the directory where the IHDR chunk's bytes point, S = 0 and L = 0.
+    std::vector<uint8_t> png = MakePngHeader(3, 2);
+    const uint32_t directory = Le32(png, 13);
+    png.resize(std::size_t{directory} + 39, 0);
+    png[directory + 20] = 2;
+    MemorySource itself(png);
+    EXPECT_EQ(ReadDrawingThumbnail(itself).image, png);
 }
 
 TEST_F(DrawingSources, FilesThatAreNoDrawingFilesAreRefusedAtOnce) {

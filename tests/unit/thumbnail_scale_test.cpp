@@ -87,6 +87,24 @@ TEST(AreaAverage, UniformImageStaysUniformAtAwkwardRatios) {
     }
 }
 
+TEST(AreaAverage, EveryBlockOfManyRowsInTheImagesOwnBuffer) {
+    // 2x2 blocks of distinct greys: an output pixel written over a source pixel a later one
+    // still reads would show in the later pixel.
+    RgbaImage source = Filled(6, 4, {0, 0, 0, 255});
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            const auto grey = static_cast<uint8_t>(20 * ((y / 2) * 3 + x / 2) + 10);
+            SetPixel(source, x, y, {grey, grey, grey, 255});
+        }
+    }
+    const RgbaImage out = ScaleByAreaAverage(std::move(source), {3, 2});
+    ASSERT_EQ(out.pixels.size(), std::size_t(3 * 2 * 4));
+    for (int k = 0; k < 6; ++k) {
+        const auto grey = static_cast<uint8_t>(20 * k + 10);
+        EXPECT_EQ(Pixel(out, k % 3, k / 3), (std::vector<uint8_t>{grey, grey, grey, 255})) << k;
+    }
+}
+
 TEST(AreaAverage, RefusesToEnlarge) {
     EXPECT_THROW(ScaleByAreaAverage(Filled(2, 2, {0, 0, 0, 255}), {3, 2}), std::invalid_argument);
 }

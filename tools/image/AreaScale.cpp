@@ -5,26 +5,55 @@
 
 namespace {
 
-// For one axis: the source pixels each output pixel covers and by how much. Source pixel i
+// For one axis: the source pixels output pixel `x` covers and by how much. Source pixel i
 // spans [i * out, (i + 1) * out) and output pixel x spans [x * in, (x + 1) * in) on a common
-// integer scale, so the weights are exact and add up to `in` for every output pixel.
-struct Tap {
-    int source;
-    uint32_t weight;
+// integer scale, so the weights are exact and add up to `in` for every output pixel: the
+// first and last pixels covered count by their share, every one between by `out`.
+struct Cover {
+    std::size_t first;
+    std::size_t last;
+    uint64_t firstWeight;
+    uint64_t lastWeight;  // with last > first
+    uint64_t middleWeight;
 };
 
-std::vector<std::vector<Tap>> AxisTaps(int in, int out) {
-    std::vector<std::vector<Tap>> taps(static_cast<std::size_t>(out));
-    for (int x = 0; x < out; ++x) {
-        const int64_t begin = int64_t{x} * in;
-        const int64_t end = begin + in;
-        for (int64_t i = begin / out; i < in && i * out < end; ++i) {
-            const int64_t overlap = std::min(end, (i + 1) * out) - std::max(begin, i * out);
-            if (overlap > 0)
-                taps[x].push_back({static_cast<int>(i), static_cast<uint32_t>(overlap)});
-        }
+Cover CoverOf(int x, int in, int out) {
+    const uint64_t begin = uint64_t(x) * uint64_t(in);
+    const uint64_t end = begin + uint64_t(in);
+    const uint64_t size = uint64_t(out);
+    Cover cover;
+    cover.first = static_cast<std::size_t>(begin / size);
+    cover.last = static_cast<std::size_t>((end - 1) / size);
+    cover.firstWeight = cover.first == cover.last ? end - begin : (cover.first + 1) * size - begin;
+    cover.lastWeight = end - cover.last * size;
+    cover.middleWeight = size;
+    return cover;
+}
+
+// Adds the covered pixels of one source row, alpha-weighted, times `rowWeight`, to `sum`
+// (r, g, b, then alpha). The totals stay below width * height * 255 * 255 of the source.
+void AddRow(const uint8_t* line, const Cover& columns, uint64_t rowWeight, uint64_t sum[4]) {
+    auto add = [&](std::size_t i, uint64_t weight) {
+        const uint8_t* p = line + i * 4;
+        const uint64_t alphaWeight = weight * p[3];
+        sum[0] += alphaWeight * p[0];
+        sum[1] += alphaWeight * p[1];
+        sum[2] += alphaWeight * p[2];
+        sum[3] += alphaWeight;
+    };
+    add(columns.first, rowWeight * columns.firstWeight);
+    if (columns.last == columns.first) return;
+    uint64_t middle[4] = {0, 0, 0, 0};
+    for (std::size_t i = columns.first + 1; i < columns.last; ++i) {
+        const uint8_t* p = line + i * 4;
+        middle[0] += uint64_t{p[3]} * p[0];
+        middle[1] += uint64_t{p[3]} * p[1];
+        middle[2] += uint64_t{p[3]} * p[2];
+        middle[3] += p[3];
     }
-    return taps;
+    const uint64_t weight = rowWeight * columns.middleWeight;
+    for (int c = 0; c < 4; ++c) sum[c] += middle[c] * weight;
+    add(columns.last, rowWeight * columns.lastWeight);
 }
 
 }  // namespace
@@ -35,38 +64,32 @@ Size2 FitWithin(int width, int height, int limit) {
     if (longer <= limit) return {width, height};
     // Rounded to nearest: shorter * limit / longer, kept at one pixel at least.
     const auto shorter = static_cast<int>(std::max<int64_t>(
-        1, (int64_t{std::min(width, height)} * limit * 2 + longer) / (2 * longer)));
+        1, (int64_t{std::min(width, height)} * limit * 2 + longer) / (2 * int64_t{longer})));
     return width >= height ? Size2{limit, shorter} : Size2{shorter, limit};
 }
 
-RgbaImage ScaleByAreaAverage(const RgbaImage& source, Size2 target) {
-    if (target.width <= 0 || target.height <= 0 || target.width > source.width ||
-        target.height > source.height) {
+RgbaImage ScaleByAreaAverage(RgbaImage image, Size2 target) {
+    if (target.width <= 0 || target.height <= 0 || target.width > image.width ||
+        target.height > image.height) {
         throw std::invalid_argument("area averaging only scales down");
     }
-    const auto columns = AxisTaps(source.width, target.width);
-    const auto rows = AxisTaps(source.height, target.height);
-    const std::size_t stride = static_cast<std::size_t>(source.width) * 4;
-
-    RgbaImage out{target.width, target.height, {}};
-    out.pixels.resize(static_cast<std::size_t>(target.width) * target.height * 4);
-    uint8_t* dst = out.pixels.data();
-    // Every output pixel's weights add up to source.width * source.height.
-    const uint64_t area = uint64_t(source.width) * uint64_t(source.height);
-    for (const auto& rowTaps : rows) {
-        for (const auto& columnTaps : columns) {
+    const std::size_t stride = static_cast<std::size_t>(image.width) * 4;
+    // Output pixel (x, y) reads source rows from y and columns from x on, so written in order
+    // over the source it never overwrites a pixel a later one still reads.
+    const uint8_t* const source = image.pixels.data();
+    uint8_t* dst = image.pixels.data();
+    // Every output pixel's weights add up to width * height of the source.
+    const uint64_t area = uint64_t(image.width) * uint64_t(image.height);
+    for (int y = 0; y < target.height; ++y) {
+        const Cover rows = CoverOf(y, image.height, target.height);
+        for (int x = 0; x < target.width; ++x) {
+            const Cover columns = CoverOf(x, image.width, target.width);
             uint64_t sum[4] = {0, 0, 0, 0};  // alpha-weighted r, g, b; then alpha
-            for (const Tap& row : rowTaps) {
-                const uint8_t* line = source.pixels.data() + row.source * stride;
-                for (const Tap& column : columnTaps) {
-                    const uint8_t* p = line + column.source * 4;
-                    const uint64_t weight = uint64_t{row.weight} * column.weight;
-                    const uint64_t alphaWeight = weight * p[3];
-                    sum[0] += alphaWeight * p[0];
-                    sum[1] += alphaWeight * p[1];
-                    sum[2] += alphaWeight * p[2];
-                    sum[3] += alphaWeight;
-                }
+            for (std::size_t row = rows.first; row <= rows.last; ++row) {
+                const uint64_t weight = row == rows.first  ? rows.firstWeight
+                                        : row == rows.last ? rows.lastWeight
+                                                           : rows.middleWeight;
+                AddRow(source + row * stride, columns, weight, sum);
             }
             for (int c = 0; c < 3; ++c) {
                 dst[c] = sum[3] == 0 ? 0 : static_cast<uint8_t>((sum[c] + sum[3] / 2) / sum[3]);
@@ -75,5 +98,8 @@ RgbaImage ScaleByAreaAverage(const RgbaImage& source, Size2 target) {
             dst += 4;
         }
     }
-    return out;
+    image.width = target.width;
+    image.height = target.height;
+    image.pixels.resize(static_cast<std::size_t>(target.width) * target.height * 4);
+    return image;
 }

@@ -15,6 +15,7 @@ struct Size2 {
 // image that already fits keeps its size.
 Size2 FitWithin(int width, int height, int limit);
 
-// `source` averaged down to `target` (no side larger than the source's). Colours are
-// weighted by alpha, so transparent pixels do not darken their neighbours.
-RgbaImage ScaleByAreaAverage(const RgbaImage& source, Size2 target);
+// `image` averaged down to `target` (no side larger than the source's), in its own buffer:
+// moved in, it costs no second image. Colours are weighted by alpha, so transparent pixels
+// do not darken their neighbours.
+RgbaImage ScaleByAreaAverage(RgbaImage image, Size2 target);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <span>
 
 #include "Error.h"
 #include "bitmap/Dib.h"
@@ -30,6 +31,7 @@ class Canvas {
         p[0] = r;
         p[1] = g;
         p[2] = b;
+        p[3] = 255;
     }
     void PutIndex(int x, int row, uint32_t index) {
         if (index * 4 + 3 >= dib_.colors.size()) return Put(x, row, 0, 0, 0);
@@ -65,66 +67,105 @@ uint32_t MaskAt(const DibImage& dib, int i, uint32_t fallback) {
     return m[0] | m[1] << 8 | m[2] << 16 | uint32_t{m[3]} << 24;
 }
 
-void ReadRows(const DibImage& dib, int rows, Canvas& canvas) {
+// The pixel bytes as the file holds them, read in place: rows the file cuts short read as 0,
+// as the zero-filled rows of DecodeBmp would.
+class PixelBytes {
+  public:
+    explicit PixelBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    std::size_t Size() const { return bytes_.size(); }
+    const uint8_t* Data() const { return bytes_.data(); }
+    uint8_t operator[](std::size_t at) const { return at < bytes_.size() ? bytes_[at] : 0; }
+
+  private:
+    std::span<const uint8_t> bytes_;
+};
+
+struct Masks {
+    bool masked;
+    Channel red, green, blue;
+};
+
+// One row; `line` is a pointer for a row the file holds whole, else a PixelBytes.
+template <class Line>
+void ReadRow(const DibImage& dib, const Line& line, std::size_t start, int row, const Masks& m,
+             Canvas& canvas) {
+    const std::size_t bytesPerPixel = dib.bitCount / 8;
+    for (int x = 0; x < dib.width; ++x) {
+        const auto column = static_cast<std::size_t>(x);
+        if (dib.bitCount <= 8) {
+            const int perByte = 8 / dib.bitCount;
+            const int shift = 8 - dib.bitCount * (x % perByte + 1);
+            canvas.PutIndex(x, row,
+                            (line[start + column / perByte] >> shift) & ((1u << dib.bitCount) - 1));
+            continue;
+        }
+        const std::size_t p = start + column * bytesPerPixel;
+        if (!m.masked) {
+            canvas.Put(x, row, line[p + 2], line[p + 1], line[p]);
+            continue;
+        }
+        uint32_t pixel = line[p] | line[p + 1] << 8;
+        if (dib.bitCount == 32) pixel |= line[p + 2] << 16 | uint32_t{line[p + 3]} << 24;
+        canvas.Put(x, row, m.red.From(pixel), m.green.From(pixel), m.blue.From(pixel));
+    }
+}
+
+void ReadRows(const DibImage& dib, const PixelBytes& in, int rows, Canvas& canvas) {
     const std::size_t stride = (static_cast<std::size_t>(dib.width) * dib.bitCount + 31) / 32 * 4;
-    const bool masked = dib.bitCount == 16 || dib.compression == kBiBitfields;
-    const Channel red(MaskAt(dib, 0, dib.bitCount == 16 ? 0x7C00 : 0xFF0000));
-    const Channel green(MaskAt(dib, 1, dib.bitCount == 16 ? 0x03E0 : 0x00FF00));
-    const Channel blue(MaskAt(dib, 2, dib.bitCount == 16 ? 0x001F : 0x0000FF));
+    const Masks masks{dib.bitCount == 16 || dib.compression == kBiBitfields,
+                      Channel(MaskAt(dib, 0, dib.bitCount == 16 ? 0x7C00 : 0xFF0000)),
+                      Channel(MaskAt(dib, 1, dib.bitCount == 16 ? 0x03E0 : 0x00FF00)),
+                      Channel(MaskAt(dib, 2, dib.bitCount == 16 ? 0x001F : 0x0000FF))};
+    // Rows the file holds whole are read straight; the rest through the zero-reading view.
+    const std::size_t whole = std::min<std::size_t>(in.Size() / stride, rows);
     for (int row = 0; row < rows; ++row) {
-        const uint8_t* line = dib.pixels.data() + row * stride;
-        for (int x = 0; x < dib.width; ++x) {
-            if (dib.bitCount <= 8) {
-                const int perByte = 8 / dib.bitCount;
-                const int shift = 8 - dib.bitCount * (x % perByte + 1);
-                canvas.PutIndex(x, row, (line[x / perByte] >> shift) & ((1u << dib.bitCount) - 1));
-            } else if (dib.bitCount == 24) {
-                const uint8_t* p = line + x * 3;
-                canvas.Put(x, row, p[2], p[1], p[0]);
-            } else if (!masked) {
-                const uint8_t* p = line + x * 4;
-                canvas.Put(x, row, p[2], p[1], p[0]);
-            } else {
-                const uint8_t* p = line + x * (dib.bitCount / 8);
-                uint32_t pixel = p[0] | p[1] << 8;
-                if (dib.bitCount == 32) pixel |= p[2] << 16 | uint32_t{p[3]} << 24;
-                canvas.Put(x, row, red.From(pixel), green.From(pixel), blue.From(pixel));
-            }
+        const std::size_t start = static_cast<std::size_t>(row) * stride;
+        if (static_cast<std::size_t>(row) < whole) {
+            ReadRow(dib, in.Data() + start, 0, row, masks, canvas);
+        } else {
+            ReadRow(dib, in, start, row, masks, canvas);
         }
     }
 }
 
-void ReadRunLength(const DibImage& dib, int rows, Canvas& canvas) {
+// The column never passes the width and the row stops at the first past the image, so no
+// number of moves or literals can carry either counter far: a move past the right edge leaves
+// nothing more drawn on that row until its end, a move past the last row ends the image.
+void ReadRunLength(const DibImage& dib, const PixelBytes& in, int rows, Canvas& canvas) {
     const bool four = dib.compression == kBiRle4;
-    const std::vector<uint8_t>& in = dib.pixels;
     auto indexAt = [four](uint8_t byte, int n) -> uint32_t {
         return four ? (n % 2 == 0 ? byte >> 4 : byte & 15) : byte;
     };
+    const int width = dib.width;
     int x = 0;
     int row = 0;
     std::size_t pos = 0;
-    while (pos + 1 < in.size() && row < rows) {
+    while (pos + 1 < in.Size() && row < rows) {
         const uint8_t count = in[pos];
         const uint8_t value = in[pos + 1];
         pos += 2;
         if (count > 0) {
-            for (int n = 0; n < count && x < dib.width; ++n, ++x)
+            for (int n = 0; n < count && x < width; ++n, ++x) {
                 canvas.PutIndex(x, row, indexAt(value, n));
+            }
         } else if (value == 0) {
             x = 0;
             ++row;
         } else if (value == 1) {
             break;
         } else if (value == 2) {
-            if (pos + 1 >= in.size()) break;
-            x += in[pos];
+            if (pos + 1 >= in.Size()) break;
+            x = std::min(x + in[pos], width);
             row += in[pos + 1];
             pos += 2;
         } else {
+            // Literal indices, padded to 16 bits; one cut short draws what the data holds.
             const std::size_t bytes = four ? (value + 1u) / 2 : value;
-            for (int n = 0; n < value && pos + n / (four ? 2 : 1) < in.size(); ++n, ++x) {
-                const uint8_t byte = in[pos + n / (four ? 2 : 1)];
-                if (x < dib.width) canvas.PutIndex(x, row, indexAt(byte, four ? n : 0));
+            const std::size_t held = std::min(bytes, in.Size() - pos);
+            const int drawn =
+                static_cast<int>(four ? std::min<std::size_t>(value, held * 2) : held);
+            for (int n = 0; n < drawn && x < width; ++n, ++x) {
+                canvas.PutIndex(x, row, indexAt(in[pos + n / (four ? 2 : 1)], four ? n : 0));
             }
             pos += (bytes + 1) & ~std::size_t{1};
         }
@@ -139,18 +180,20 @@ bool RgbaSizeAcceptable(int64_t width, int64_t height) {
 }
 
 RgbaImage BmpToRgba(std::span<const uint8_t> file) {
-    const DibImage dib = DecodeBmp(file);
+    DibImage dib;
+    const PixelBytes pixels(DecodeBmpInPlace(file, dib));
     const int64_t rows = dib.height < 0 ? -int64_t{dib.height} : dib.height;
     if (!RgbaSizeAcceptable(dib.width, rows)) throw AppError(msg::kInvalidBitmap);
 
     RgbaImage out{dib.width, static_cast<int>(rows), {}};
-    out.pixels.assign(static_cast<std::size_t>(dib.width) * rows * 4, 0);
-    for (std::size_t i = 3; i < out.pixels.size(); i += 4) out.pixels[i] = 255;
+    out.pixels.assign(static_cast<std::size_t>(dib.width) * static_cast<std::size_t>(rows) * 4, 0);
     Canvas canvas(dib, out);
     if (dib.compression == kBiRle8 || dib.compression == kBiRle4) {
-        ReadRunLength(dib, static_cast<int>(rows), canvas);
+        // Pixels the runs leave out are opaque black; rows are written whole otherwise.
+        for (std::size_t i = 3; i < out.pixels.size(); i += 4) out.pixels[i] = 255;
+        ReadRunLength(dib, pixels, static_cast<int>(rows), canvas);
     } else {
-        ReadRows(dib, static_cast<int>(rows), canvas);
+        ReadRows(dib, pixels, static_cast<int>(rows), canvas);
     }
     return out;
 }

@@ -32,6 +32,16 @@ bool DecodePng(std::span<const uint8_t> file, RgbaImage& image, std::string& err
 
 namespace {
 
+// libpng takes the rows from the size alone: a buffer that does not match it is refused.
+bool Writable(const RgbaImage& image, std::string& error) {
+    if (RgbaSizeAcceptable(image.width, image.height) &&
+        image.pixels.size() == static_cast<std::size_t>(image.width) * image.height * 4) {
+        return true;
+    }
+    error = "image size does not match its pixels";
+    return false;
+}
+
 png_image WriterFor(const RgbaImage& image) {
     png_image png;
     std::memset(&png, 0, sizeof png);
@@ -45,6 +55,7 @@ png_image WriterFor(const RgbaImage& image) {
 }  // namespace
 
 bool EncodePng(const RgbaImage& image, std::FILE* out, std::string& error) {
+    if (!Writable(image, error)) return false;
     png_image png = WriterFor(image);
     if (!png_image_write_to_stdio(&png, out, 0, image.pixels.data(), 0, nullptr)) {
         error = png.message;
@@ -54,6 +65,7 @@ bool EncodePng(const RgbaImage& image, std::FILE* out, std::string& error) {
 }
 
 bool EncodePngToMemory(const RgbaImage& image, std::vector<uint8_t>& out, std::string& error) {
+    if (!Writable(image, error)) return false;
     png_image png = WriterFor(image);
     png_alloc_size_t size = 0;
     // The first call measures, the second writes.

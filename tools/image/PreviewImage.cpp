@@ -1,12 +1,15 @@
 #include "PreviewImage.h"
 
+#include <utility>
+
 #include "DibToRgba.h"
 #include "PngCodec.h"
 
-RgbaImage PreviewPixels(const DrawingPreview& preview) {
-    if (preview.info.kind == ImageKind::Bmp) return BmpToRgba(preview.image);
+RgbaImage PreviewPixels(DrawingPreview&& preview) {
+    const std::vector<uint8_t> file = std::move(preview.image);
+    if (preview.info.kind == ImageKind::Bmp) return BmpToRgba(file);
     RgbaImage image;
     std::string error;
-    if (!DecodePng(preview.image, image, error)) throw PngError("damaged PNG thumbnail: " + error);
+    if (!DecodePng(file, image, error)) throw PngError("damaged PNG thumbnail: " + error);
     return image;
 }

@@ -12,5 +12,7 @@ class PngError : public std::runtime_error {
 };
 
 // The rebuilt image of a Ready preview: a BMP already has black and white exchanged, a PNG
-// is shown as stored. Throws AppError for a bad BMP, PngError for a bad PNG.
-RgbaImage PreviewPixels(const DrawingPreview& preview);
+// is shown as stored. The image is taken from `preview` and released once decoded, so the
+// pixels never share memory with it for longer. Throws AppError for a bad BMP, PngError for
+// a bad PNG.
+RgbaImage PreviewPixels(DrawingPreview&& preview);

@@ -9,6 +9,6 @@ struct RgbaImage {
     std::vector<uint8_t> pixels;  // width * height * 4
 };
 
-// Refuses sizes whose RGBA buffer would pass 256 MiB: a damaged header must not become a
-// huge allocation. A thumbnail is a few hundred pixels wide.
+// Refuses sizes whose RGBA buffer would pass 16 MiB (kMaxDibPixels, 4 bytes each): a damaged
+// header must not become a huge allocation. A thumbnail is a few hundred pixels wide.
 bool RgbaSizeAcceptable(int64_t width, int64_t height);

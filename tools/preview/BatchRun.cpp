@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 #include <system_error>
+#include <utility>
 
 #include "DrawingWalk.h"
 #include "Error.h"
@@ -28,7 +29,7 @@ class OutputFolder {
     explicit OutputFolder(const BatchOptions& options) : options_(options) {}
 
     // Writes a Ready drawing's image; returns an error text, empty on success.
-    std::string Write(const DrawingItem& item, const DrawingPreview& preview) {
+    std::string Write(const DrawingItem& item, DrawingPreview& preview) {
         const bool png = options_.png || preview.info.kind == ImageKind::Png;
         const fs::path folder = fs::path(options_.outputDir) / item.outputFolder;
         fs::path target = folder / item.path.stem();
@@ -39,7 +40,8 @@ class OutputFolder {
         std::error_code error;
         fs::create_directories(folder, error);
         if (error) return "cannot create " + folder.string() + ": " + error.message();
-        const std::vector<uint8_t> bytes = options_.png ? ImageAsPng(preview) : preview.image;
+        if (options_.png) preview.image = ImageAsPng(std::move(preview));
+        const std::vector<uint8_t>& bytes = preview.image;
         const auto writeBytes = [&](std::FILE* file, std::string& why) {
             if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return true;
             why = std::strerror(errno);
@@ -71,7 +73,9 @@ std::string ReadOne(const DrawingItem& item, const BatchOptions& options, Output
                     Tally& tally) {
     const std::string path = item.path.string();
     try {
-        const DrawingPreview preview = ReadDrawingPreview(path);
+        // Converting to PNG decodes the image: a thumbnail that cannot decode fails at once.
+        DrawingPreview preview =
+            options.png ? ReadDrawingThumbnail(path) : ReadDrawingPreview(path);
         if (preview.outcome != PreviewOutcome::Ready) {
             ++tally.nothing;
             return PreviewLine(preview);

@@ -7,6 +7,7 @@
 
 bool PngConversionAvailable();
 
-// A Ready preview's image as PNG: a stored PNG unchanged, a BMP converted pixel for pixel.
-// Throws AppError for a bad BMP, std::runtime_error for an encoding failure.
-std::vector<uint8_t> ImageAsPng(const DrawingPreview& preview);
+// A Ready preview's image (from ReadDrawingThumbnail) as PNG: a stored PNG unchanged, a BMP
+// converted pixel for pixel, its rebuilt image released once decoded. Throws AppError for a
+// bad BMP, std::runtime_error for an encoding failure.
+std::vector<uint8_t> ImageAsPng(DrawingPreview&& preview);

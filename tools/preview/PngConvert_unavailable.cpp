@@ -5,6 +5,6 @@
 
 bool PngConversionAvailable() { return false; }
 
-std::vector<uint8_t> ImageAsPng(const DrawingPreview&) {
+std::vector<uint8_t> ImageAsPng(DrawingPreview&&) {
     throw std::logic_error("this build cannot write PNG files");
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "AreaScale.h"
 #include "Error.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
     const auto path = PathFromArgument(args.input);
     if (!path) return Fail(args.input, "not a local file URI");
     try {
-        const DrawingPreview preview = ReadDrawingPreview(*path);
+        DrawingPreview preview = ReadDrawingThumbnail(*path);
         const std::string& code = preview.info.releaseCode;
         if (preview.outcome == PreviewOutcome::BelowRange) {
             return Fail(*path, "release " + code + " carries no thumbnail", kNothingToShow);
@@ -90,12 +91,15 @@ int main(int argc, char** argv) {
             return Fail(*path, "the thumbnail directory of release " + code + " holds no bitmap",
                         kNothingToShow);
         }
-        const RgbaImage full = PreviewPixels(preview);
-        const Size2 fitted = FitWithin(full.width, full.height, args.size);
-        const RgbaImage scaled =
-            fitted == Size2{full.width, full.height} ? full : ScaleByAreaAverage(full, fitted);
+        // One image at a time: the rebuilt image goes once decoded, the pixels are scaled in
+        // their own buffer.
+        RgbaImage pixels = PreviewPixels(std::move(preview));
+        const Size2 fitted = FitWithin(pixels.width, pixels.height, args.size);
+        if (fitted != Size2{pixels.width, pixels.height}) {
+            pixels = ScaleByAreaAverage(std::move(pixels), fitted);
+        }
         std::string error;
-        if (!WritePngReplacing(args.output, scaled, error)) return Fail(args.output, error);
+        if (!WritePngReplacing(args.output, pixels, error)) return Fail(args.output, error);
         return kWritten;
     } catch (const AppError& error) {
         return Fail(*path, ErrorForTerminal(error, *path));

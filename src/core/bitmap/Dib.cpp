@@ -106,12 +106,12 @@ void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
 
 }  // namespace
 
-DibImage DecodeBmp(std::span<const uint8_t> file) {
+std::span<const uint8_t> DecodeBmpInPlace(std::span<const uint8_t> file, DibImage& image) {
+    image = DibImage{};
     const ByteReader in(file);
     const auto fileHeader = in.Bytes(0, kFileHeaderSize);
     if (fileHeader[0] != 'B' || fileHeader[1] != 'M') Invalid();
 
-    DibImage image;
     const Header header = ReadInfoHeader(in, image);
     if (header.planes != 1 || !IsKnownDepth(image.bitCount) ||
         !CompressionFits(image.compression, image.bitCount) || image.width <= 0 ||
@@ -149,15 +149,24 @@ DibImage DecodeBmp(std::span<const uint8_t> file) {
     const std::size_t available =
         pos < file.size() ? file.size() - static_cast<std::size_t>(pos) : 0;
     const auto rest = file.subspan(file.size() - available);
+    // Compressed rows: the announced length or what the file holds, whichever is less, and
+    // never more than the cap.
+    const std::size_t wanted =
+        rle ? std::min<std::size_t>(header.sizeImage != 0 ? header.sizeImage : available,
+                                    kMaxDibPixelBytes)
+            : rowBytes;
+    return rest.first(std::min(wanted, available));
+}
+
+DibImage DecodeBmp(std::span<const uint8_t> file) {
+    DibImage image;
+    const auto present = DecodeBmpInPlace(file, image);
+    const bool rle = image.compression == kBiRle8 || image.compression == kBiRle4;
     if (rle) {
-        // Compressed rows: the announced length or what the file holds, whichever is less.
-        const std::size_t announced = header.sizeImage != 0 ? header.sizeImage : available;
-        const auto present = rest.first(std::min(announced, available));
         image.pixels.assign(present.begin(), present.end());
     } else {
-        image.pixels.assign(rowBytes, 0);
-        const std::size_t present = std::min(rowBytes, available);
-        std::copy_n(rest.begin(), present, image.pixels.begin());
+        image.pixels.assign(PixelBytes(image), 0);
+        std::copy(present.begin(), present.end(), image.pixels.begin());
     }
     return image;
 }

@@ -12,6 +12,9 @@
 // (and a thumbnailer decodes every file of a folder as it is browsed).
 inline constexpr uint64_t kMaxDibPixels = uint64_t{2048} * 2048;
 // What the cap means for the rows: at most 4 bytes a pixel (32 bits, or a 1-pixel row padded).
+// Run-length data is cut there too: no sane encoding spends more than 4 bytes a pixel (a
+// 1-pixel-wide image: a 2-byte run and a 2-byte end of row), and the decoder's work and the
+// viewer's copy stay bounded whatever the file announces.
 inline constexpr std::size_t kMaxDibPixelBytes = kMaxDibPixels * 4;
 
 struct DibImage {
@@ -36,3 +39,8 @@ struct DibImage {
 // 8 bits per pixel; a count above 256 is skipped whole in the file but only 256 are kept.
 // The rows are read straight after the colour table; the file header's offset is not used.
 DibImage DecodeBmp(std::span<const uint8_t> file);
+
+// DecodeBmp without its copy of the rows, for readers that take the pixels where they lie:
+// `image` gets everything but `pixels`, and the result, a part of `file`, holds the bytes
+// DecodeBmp would copy. Uncompressed rows may be cut short there; what is missing reads as 0.
+std::span<const uint8_t> DecodeBmpInPlace(std::span<const uint8_t> file, DibImage& image);

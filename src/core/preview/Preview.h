@@ -47,3 +47,13 @@ struct DrawingPreview {
 // last read, so no writer can slip in between.
 DrawingPreview ReadDrawingPreview(const std::string& path);
 DrawingPreview ReadDrawingPreview(ByteSource& drawing);
+
+// ReadDrawingPreview for a reader that decodes the image (the viewer, the thumbnailer, PNG
+// conversion): a length of 0 fails with AppError(msg::kInvalidBitmap) straight after the
+// header, reading nothing more, as decoding the whole drawing would. Behind a BMP file header
+// the drawing's first four bytes are the information header's size, and their third is the
+// release code's first, never 0 in range: no size the decoder knows. A PNG image decodes only
+// when the drawing itself starts with the PNG signature (release code "NG\r\n"), and such a
+// drawing is still read whole.
+DrawingPreview ReadDrawingThumbnail(const std::string& path);
+DrawingPreview ReadDrawingThumbnail(ByteSource& drawing);

@@ -1,0 +1,175 @@
+// The thumbnailer's whole path over any drawing: the thumbnail read for decoding, its pixels,
+// scaled to fit a size the input picks, and the PNG written for them. Input: two bytes of
+// size, then the drawing in CompactInput.h's form, so megabytes of run-length data fit.
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "AreaScale.h"
+#include "CompactInput.h"
+#include "FuzzCheck.h"
+#include "PngCodec.h"
+#include "PreviewImage.h"
+#include "bitmap/Dib.h"
+#include "preview/Preview.h"
+
+namespace {
+
+// The live heap of this binary's operator new, and its peak since the last reset.
+std::atomic<std::size_t> liveBytes{0};
+std::atomic<std::size_t> peakBytes{0};
+
+// What decoding may hold at once: the rebuilt image twice (it and a run-length copy, or a
+// colour table) and the largest pixels.
+constexpr std::size_t kPixelsCap = kMaxDibPixelBytes;
+constexpr std::size_t kHeaderReadsCap = 64;  // fields of the header, directory and thumbnail
+constexpr std::size_t kRoundTripBytes = std::size_t{1} << 20;
+
+bool IsPngDrawing(const std::vector<uint8_t>& drawing) {
+    static const uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return drawing.size() >= 8 && std::equal(kSignature, kSignature + 8, drawing.begin());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size < 2) return 0;
+    const int limit = 1 + (data[0] << 8 | data[1]) % 4096;  // the thumbnailer's -s range
+    const auto compact = std::span(data + 2, size - 2);
+
+    PreviewInfo info;
+    try {
+        fuzz::CompactSource header(compact);
+        if (ReadPreviewHeader(header, info) != PreviewOutcome::Ready) return 0;
+    } catch (const AppError&) {
+        return 0;  // the header's own target checks these
+    }
+
+    fuzz::CompactSource source(compact);
+    const std::size_t before = liveBytes;
+    peakBytes = before;
+    DrawingPreview preview;
+    try {
+        preview = ReadDrawingThumbnail(source);
+    } catch (const AppError& error) {
+        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kStreamRead, msg::kRangeCheck, msg::kStreamGrow,
+                                         msg::kOutOfMemory, msg::kInvalidBitmap}));
+        if (error.Message() == msg::kInvalidBitmap) {
+            // Only a length of 0 fails here, and before any of the drawing is read.
+            FUZZ_CHECK(info.bitmapLength == 0 && source.BytesRead() <= kHeaderReadsCap);
+        }
+        return 0;
+    }
+    FUZZ_CHECK(preview.outcome == PreviewOutcome::Ready);
+    if (info.bitmapLength == 0) {
+        FUZZ_CHECK(info.kind == ImageKind::Png && IsPngDrawing(preview.image));
+    }
+    const std::size_t thumbnail = preview.image.size();
+    const std::size_t cap = 2 * thumbnail + kPixelsCap;
+
+    // The viewer's decoder on the same image, its copy gone before the pixels are made: both
+    // must take the same image, or fail alike.
+    std::string viewerError;
+    int32_t viewerWidth = 0, viewerHeight = 0;
+    if (info.kind == ImageKind::Bmp) {
+        try {
+            const DibImage dib = DecodeBmp(preview.image);
+            FUZZ_CHECK(dib.pixels.size() <= kMaxDibPixelBytes);
+            viewerWidth = dib.width;
+            viewerHeight = dib.height < 0 ? -dib.height : dib.height;
+        } catch (const AppError& error) {
+            viewerError = error.Message();
+        }
+    }
+
+    RgbaImage pixels;
+    try {
+        pixels = PreviewPixels(std::move(preview));
+    } catch (const AppError& error) {
+        FUZZ_CHECK(info.kind == ImageKind::Bmp);
+        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kInvalidBitmap, msg::kStreamRead}));
+        FUZZ_CHECK(error.Message() == viewerError);
+        FUZZ_CHECK(peakBytes - before <= cap);
+        return 0;
+    } catch (const PngError&) {
+        FUZZ_CHECK(info.kind == ImageKind::Png);
+        return 0;
+    }
+    FUZZ_CHECK(preview.image.empty());  // released once decoded
+    if (info.kind == ImageKind::Bmp) {
+        FUZZ_CHECK(viewerError.empty());
+        FUZZ_CHECK(pixels.width == viewerWidth && pixels.height == viewerHeight);
+    }
+    FUZZ_CHECK(RgbaSizeAcceptable(pixels.width, pixels.height));
+    FUZZ_CHECK(pixels.pixels.size() == std::size_t(pixels.width) * pixels.height * 4);
+
+    const Size2 fitted = FitWithin(pixels.width, pixels.height, limit);
+    const int longer = std::max(pixels.width, pixels.height);
+    if (longer <= limit) {
+        FUZZ_CHECK((fitted == Size2{pixels.width, pixels.height}));
+    } else {
+        // The longer side becomes the limit, the shorter one follows, at least one pixel.
+        FUZZ_CHECK((pixels.width >= pixels.height ? fitted.width : fitted.height) == limit);
+        FUZZ_CHECK(fitted.width >= 1 && fitted.height >= 1 && fitted.width <= limit &&
+                   fitted.height <= limit);
+        FUZZ_CHECK(fitted.width <= pixels.width && fitted.height <= pixels.height);
+        pixels = ScaleByAreaAverage(std::move(pixels), fitted);
+    }
+    FUZZ_CHECK(pixels.width == fitted.width && pixels.height == fitted.height);
+    FUZZ_CHECK(pixels.pixels.size() == std::size_t(fitted.width) * fitted.height * 4);
+    FUZZ_CHECK(peakBytes - before <= cap);
+
+    // The PNG round trip is checked on thumbnail-sized images: megabytes of zlib a run would
+    // cost most of the executions, for the same encoder calls.
+    if (pixels.pixels.size() > kRoundTripBytes) return 0;
+    std::vector<uint8_t> png;
+    std::string error;
+    FUZZ_CHECK(EncodePngToMemory(pixels, png, error));
+    RgbaImage back;
+    FUZZ_CHECK(DecodePng(png, back, error));
+    FUZZ_CHECK(back.width == fitted.width && back.height == fitted.height);
+    FUZZ_CHECK(back.pixels == pixels.pixels);
+    return 0;
+}
+
+// Each block carries its size in front, so every form of delete can account for it.
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
+
+void* operator new(std::size_t size) {
+    auto* block = static_cast<unsigned char*>(std::malloc(size + kBlockHeader));
+    if (!block) throw std::bad_alloc();
+    *reinterpret_cast<std::size_t*>(block) = size;
+    const std::size_t now = liveBytes += size;
+    std::size_t peak = peakBytes;
+    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {
+    }
+    return block + kBlockHeader;
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    auto* block = static_cast<unsigned char*>(p) - kBlockHeader;
+    liveBytes -= *reinterpret_cast<std::size_t*>(block);
+    std::free(block);
+}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { operator delete(p); }
