@@ -15,12 +15,15 @@
 #include <span>
 #include <vector>
 
+#include "bitmap/Dib.h"
 #include "preview/ByteSource.h"
 
 namespace fuzz {
 
-// Room for the 67 MB run-length stream that once wrapped the decoder's column, and a header.
-inline constexpr std::size_t kMaxExpanded = std::size_t{72} << 20;
+// Room for run-length data four times past the decoders' cut at kMaxDibPixelBytes (a stream
+// that could carry a counter near 2^31 is cut there), and a header. Every byte costs: the
+// thumbnail is read whole before it is decoded.
+inline constexpr std::size_t kMaxExpanded = 4 * kMaxDibPixelBytes + (std::size_t{64} << 10);
 
 // The pieces of an input, where each lies in the drawing it spells.
 struct CompactPieces {

@@ -16,6 +16,7 @@
 #include "LongPathInput.h"
 #include "PngThumbnailInput.h"
 #include "PreviewTestUtil.h"
+#include "bitmap/Dib.h"
 #include "bitmap_bmp_builder.h"
 #include "preview/Preview.h"
 #ifdef ORTHOLUX_SEEDS_PNG
@@ -199,6 +200,7 @@ Bytes DrawingOfBmp(const bmptest::Bmp& bmp) {
 void WriteThumbnailPathSeeds(Corpus& corpus) {
     using bmptest::Bmp;
     Bmp rle;  // 1x1, 16,843,009 moves of 255 columns, then a run: the column once wrapped
+              // (cut at kMaxExpanded; the decoders cut it earlier still)
     rle.width = 1;
     rle.height = 1;
     rle.bits = 8;
@@ -222,21 +224,23 @@ void WriteThumbnailPathSeeds(Corpus& corpus) {
     rle4.pixels.insert(rle4.pixels.end(), {0, 1});
     corpus.Add(ThumbnailPathInput(DrawingOfBmp(rle4), 64));
 
-    Bmp announced;  // 2048x2048 at 32 bits from a header alone: the largest pixels
-    announced.width = 2048;
-    announced.height = 2048;
+    // The largest images this build allows (kMaxDibPixels), in three shapes.
+    constexpr int kSide = ORTHOLUX_MAX_DIB_SIDE;
+    Bmp announced;  // square at 32 bits from a header alone: the largest pixels
+    announced.width = kSide;
+    announced.height = kSide;
     announced.bits = 32;
     corpus.Add(ThumbnailPathInput(DrawingOfBmp(announced), 4096));
 
-    Bmp wide;  // 4096x1024 at 24 bits, scaled by one pixel: two images' worth if copied
-    wide.width = 4096;
-    wide.height = 1024;
+    Bmp wide;  // twice as wide, half as tall, at 24 bits, scaled by one pixel
+    wide.width = 2 * kSide;
+    wide.height = kSide / 2;
     wide.pixels = bmptest::Sequence(4096);
-    corpus.Add(ThumbnailPathInput(DrawingOfBmp(wide), 4095));
+    corpus.Add(ThumbnailPathInput(DrawingOfBmp(wide), 2 * kSide - 1));
 
-    Bmp tall = bmptest::Indexed8();  // 1 pixel wide, 4M rows, each row "1 index, end of row"
+    Bmp tall = bmptest::Indexed8();  // 1 pixel wide, every row "1 index, end of row"
     tall.width = 1;
-    tall.height = 4194304;
+    tall.height = kSide * kSide;
     tall.compression = 1;
     for (int i = 0; i < 1 << 16; ++i) tall.pixels.insert(tall.pixels.end(), {1, 9, 0, 0});
     corpus.Add(ThumbnailPathInput(DrawingOfBmp(tall), 100));

@@ -10,7 +10,12 @@
 // a side, but rows the file does not hold are zero-filled, so without a cap a header of a few
 // dozen bytes could demand a huge buffer here and a larger screen-depth bitmap in the viewer
 // (and a thumbnailer decodes every file of a folder as it is browsed).
-inline constexpr uint64_t kMaxDibPixels = uint64_t{2048} * 2048;
+#ifndef ORTHOLUX_MAX_DIB_SIDE
+#define ORTHOLUX_MAX_DIB_SIDE 2048
+#endif
+// The fuzz build lowers the side (the decoders' counters do not depend on it) so that libFuzzer
+// spends its time on the data rather than on clearing and scaling 16 MiB buffers.
+inline constexpr uint64_t kMaxDibPixels = uint64_t{ORTHOLUX_MAX_DIB_SIDE} * ORTHOLUX_MAX_DIB_SIDE;
 // What the cap means for the rows: at most 4 bytes a pixel (32 bits, or a 1-pixel row padded).
 // Run-length data is cut there too: no sane encoding spends more than 4 bytes a pixel (a
 // 1-pixel-wide image: a 2-byte run and a 2-byte end of row), and the decoder's work and the
