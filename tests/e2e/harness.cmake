@@ -32,6 +32,14 @@ add_executable(olxhelpstub WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/selftest/HelpPlaceh
                                  ${CMAKE_CURRENT_SOURCE_DIR}/selftest/HelpPlaceholder.rc)
 target_link_options(olxhelpstub PRIVATE -static)
 
+# Stands in for the shell, which under Wine draws no thumbnails: drives OrtholuxShell.dll's
+# handlers in process.
+file(GLOB OLXSHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/shelldriver/*.cpp)
+add_executable(olxshell ${OLXSHELL_SOURCES})
+target_compile_definitions(olxshell PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(olxshell PRIVATE ole32 uuid shlwapi advapi32 gdi32 user32)
+target_link_options(olxshell PRIVATE -static -mconsole)
+
 find_program(ORTHOLUX_PYTHON3 python3)
 if(NOT ORTHOLUX_PYTHON3)
     message(WARNING "e2e: python3 not found, end-to-end tests are not registered")
@@ -56,6 +64,10 @@ foreach(module_file ${E2E_MODULES})
     # the program it drives is missing.
     if(module MATCHES "^test_viewer" AND NOT TARGET Ortholux)
         message(STATUS "e2e: ${module} not registered: no Ortholux target yet")
+        continue()
+    endif()
+    if(module MATCHES "^test_shell" AND NOT TARGET OrtholuxShell)
+        message(STATUS "e2e: ${module} not registered: no OrtholuxShell target")
         continue()
     endif()
     add_test(NAME e2e.${module}

@@ -1,0 +1,51 @@
+#pragma once
+// The preview handler's window: a child of the host's window showing the picture fitted and
+// centred, and under it one line naming the release as the viewer's status bar does.
+#include <windows.h>
+
+#include <string>
+
+#include "Scoped.h"
+#include "StreamPicture.h"
+
+namespace shell {
+
+struct PaneColours {
+    COLORREF background;
+    COLORREF text;
+};
+
+class PreviewPane {
+  public:
+    // Made from a decoded picture; the window comes with Show. Throws std::bad_alloc when
+    // the system cannot hold the picture.
+    explicit PreviewPane(const StreamPicture& picture);
+    ~PreviewPane();
+    PreviewPane(const PreviewPane&) = delete;
+    PreviewPane& operator=(const PreviewPane&) = delete;
+
+    // Creates the window in `parent` at `rect`; false when the system refuses.
+    bool Show(HWND parent, const RECT& rect);
+    void Move(HWND parent, const RECT& rect);
+    void SetColours(PaneColours colours);
+    void SetFont(const LOGFONTA* font);  // nullptr: the system's status-bar font
+    HWND Window() const { return window_; }
+
+  private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void Paint(HDC dc, int width, int height);
+
+    win::ScopedBitmap bitmap_;  // 32-bit BGRA; premultiplied when the picture has alpha
+    int width_;
+    int height_;
+    bool alpha_;
+    std::string label_;
+    PaneColours colours_;
+    win::ScopedFont font_;
+    HWND window_ = nullptr;
+};
+
+// The window class goes with the DLL; called when nothing of ours is alive any more.
+void ReleasePaneClass();
+
+}  // namespace shell
