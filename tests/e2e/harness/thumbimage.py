@@ -121,6 +121,12 @@ class Png(Picture):
             prior = row
         return rows
 
+    def rgba(self):
+        """Every pixel of an RGBA (type 6) image, 4 bytes each, top row first."""
+        if self._type != 6:
+            raise ValueError("not an RGBA PNG")
+        return b"".join(self._rows)
+
     def pixel(self, x, y):
         at = x * self._bpp
         if self._type == 3:

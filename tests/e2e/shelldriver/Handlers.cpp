@@ -87,7 +87,6 @@ Thumbnail RunThumbnail(const std::string& extension, IStream* stream, UINT cx) {
     const bool isDib = GetObjectA(bitmap, sizeof dib, &dib) == sizeof dib && dib.dsBm.bmBits;
     if (isDib) {
         t.dibBits = dib.dsBmih.biBitCount;
-        t.topDown = dib.dsBmih.biHeight < 0;
         t.pixels.width = dib.dsBm.bmWidth;
         t.pixels.height = dib.dsBm.bmHeight;
         if (t.dibBits == 32) {

@@ -1,6 +1,7 @@
 // preview FILE OUTDIR W H W2 H2: a window of ours, magenta so that what the handler paints
 // shows against it, hosts the preview handler as the shell's preview pane does:
-//   "do HR"                          Initialize + SetWindow(W x H at the top left) + DoPreview
+//   "do HR"                          Initialize, SetWindow(W x H at the top left), the colours
+//                                    (IPreviewHandlerVisuals: teal ground, yellow text), DoPreview
 //   "pane 1 HWND CHILD L T R B"      its window (IOleWindow), whether it is our window's
 //                                    child, its rect in our client; our client in pane-1.bgra
 //   "focus HR SAME"                  SetFocus, then whether QueryFocus names its window
@@ -123,6 +124,12 @@ int CmdPreview(const Args& args) {
     Check(init->QueryInterface(IID_IPreviewHandler, handler.OutVoid()), "QueryInterface");
     HRESULT result = init->Initialize(stream.Get(), STGM_READ);
     if (SUCCEEDED(result)) result = handler->SetWindow(host, &first);
+    ComRef<IPreviewHandlerVisuals> visuals;
+    if (SUCCEEDED(result)) {
+        result = handler->QueryInterface(IID_IPreviewHandlerVisuals, visuals.OutVoid());
+    }
+    if (SUCCEEDED(result)) result = visuals->SetBackgroundColor(RGB(0, 128, 128));
+    if (SUCCEEDED(result)) result = visuals->SetTextColor(RGB(255, 255, 0));
     if (SUCCEEDED(result)) result = handler->DoPreview();
     Emit({"do", Hex(static_cast<unsigned long>(result))});
     Pump(400);

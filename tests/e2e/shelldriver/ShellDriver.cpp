@@ -4,8 +4,9 @@
 //
 //   handlers EXT                     "thumbnail CLSID", "preview CLSID" ("-" when missing)
 //   thumb FILE OUTDIR CX...          per size, through the system's file stream:
-//                                    "size CX HR W H ALPHA DIBBITS TOPDOWN SUM", pixels in
-//                                    OUTDIR\thumb-CX.bgra; then through our own stream:
+//                                    "size CX HR W H ALPHA DIBBITS SUM", the section's bits
+//                                    in memory order in OUTDIR\thumb-CX.bgra (rows top-down
+//                                    when the section is); then through our own stream:
 //                                    "budget READ EXTENT SIZE"
 //   cuts FILE CX LENGTH...           the file cut at each length (A-B: every length between):
 //                                    "cut LENGTH HR SUM"
@@ -97,7 +98,7 @@ int CmdThumb(const Args& args) {
               "SHCreateStreamOnFileEx");
         const Thumbnail t = RunThumbnail(Extension(file), stream.Get(), cx);
         Emit({"size", args[i], HexResult(t.result), Num(t.pixels.width), Num(t.pixels.height),
-              Num(t.alpha), Num(t.dibBits), Num(t.topDown), Hex(t.pixels.Sum())});
+              Num(t.alpha), Num(t.dibBits), Hex(t.pixels.Sum())});
         if (SUCCEEDED(t.result)) WriteRaw(outDir + "\\thumb-" + args[i] + ".bgra", t.pixels);
     }
     auto bytes = std::make_shared<const std::vector<uint8_t>>(ReadWhole(file));

@@ -56,7 +56,6 @@ struct Thumbnail {
     Pixels pixels;
     int alpha = 0;
     int dibBits = 0;
-    int topDown = 0;
 };
 
 // A new thumbnail handler for `extension`, initialised with `stream`, asked for size cx.

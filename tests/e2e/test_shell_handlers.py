@@ -1,0 +1,342 @@
+"""OrtholuxShell.dll under Wine. Wine's Explorer draws no thumbnails, so olxshell.exe stands in
+for the shell: it finds the handlers as the shell does (extension -> ShellEx key -> CLSID),
+creates them in process and drives them with streams on the real drawings. Thumbnails are
+compared pixel for pixel with the host build's ortholux-thumbnailer at the same size."""
+import csv
+import shutil
+import struct
+import subprocess
+import tempfile
+import unittest
+from pathlib import Path
+
+from harness import WineTestCase, config
+from harness.thumbimage import Png
+
+THUMBNAIL_ID = "{62E07174-40A8-4F84-9369-5D1169E787B1}"
+PREVIEW_ID = "{4B90BE84-CEB7-4A25-B5F4-4EB78330085C}"
+THUMBNAIL_KEY = "{e357fccd-a995-4576-b01f-234630154e96}"
+CLASSES = "HKLM\\Software\\Classes"
+PREVIEW_HANDLERS = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\PreviewHandlers"
+
+S_OK = "00000000"
+NOTHING_TO_SHOW = "80004005"  # E_FAIL
+DAMAGED = "8007000b"          # HRESULT_FROM_WIN32(ERROR_BAD_FORMAT)
+READ_FAULT = "8003001e"       # STG_E_READFAULT, what the driver's failing stream reports
+SIZES = (32, 96, 256, 1024)
+BUDGET_SLACK = 64 * 1024      # bytes read beyond the thumbnail itself
+TEAL, YELLOW, MAGENTA = (0, 128, 128), (255, 255, 0), (255, 0, 255)
+
+
+def fixture_table():
+    folder = config.fixtures()
+    if folder is None:
+        return None
+    with open(folder / "expected.tsv", encoding="utf-8", newline="") as f:
+        return {row["file"]: dict(row, path=folder / row["file"])
+                for row in csv.DictReader(f, delimiter="\t")}
+
+
+def thumbnailer():
+    path = config.xdrop().parent / "ortholux-thumbnailer"
+    if not path.is_file():
+        raise config.MissingProgram(f"{path} does not exist: build the host build")
+    return path
+
+
+def reference_rgba(drawing, size):
+    """(width, height, RGBA bytes) of the thumbnailer's PNG at that size."""
+    with tempfile.TemporaryDirectory(prefix="h-shell-") as folder:
+        out = Path(folder) / "t.png"
+        subprocess.run([str(thumbnailer()), "-s", str(size), str(drawing), str(out)],
+                       check=True, timeout=60)
+        png = Png(out.read_bytes())
+        return png.width, png.height, png.rgba()
+
+
+def read_raw(path):
+    """(width, height, BGRA bytes) as the driver wrote them."""
+    data = Path(path).read_bytes()
+    width, height = struct.unpack_from("<ii", data)
+    return width, height, data[8:]
+
+
+def bgra_to_rgba(bgra):
+    out = bytearray(bgra)
+    out[0::4], out[2::4] = bgra[2::4], bgra[0::4]
+    return bytes(out)
+
+
+class Screen:
+    """A captured client area (BGRA rows) as RGB look-ups."""
+
+    def __init__(self, path):
+        self.width, self.height, self.bgra = read_raw(path)
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 4
+        return self.bgra[i + 2], self.bgra[i + 1], self.bgra[i]
+
+    def box_not(self, colour, left, top, right, bottom):
+        """Bounding box (l, t, r, b; r, b excluded) of the pixels that are not colour."""
+        xs, ys = [], []
+        for y in range(top, bottom):
+            for x in range(left, right):
+                if self.pixel(x, y) != colour:
+                    xs.append(x)
+                    ys.append(y)
+        return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
+    def count(self, colour, left, top, right, bottom):
+        return sum(self.pixel(x, y) == colour for y in range(top, bottom)
+                   for x in range(left, right))
+
+
+@unittest.skipIf(fixture_table() is None, "the real drawings are not here")
+class ShellHandlers(WineTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        s = cls.session
+        folder = s.c_drive / "Program Files" / "Ortholux"
+        folder.mkdir(parents=True)
+        cls.dll = folder / "OrtholuxShell.dll"
+        shutil.copy(config.exe("OrtholuxShell.dll"), cls.dll)
+        cls.out = s.run_dir / "shell-out"
+        cls.out.mkdir()
+        cls.fixtures = fixture_table()
+        cls.regsvr32()
+
+    @classmethod
+    def regsvr32(cls, *flags):
+        done = cls.session.wine("regsvr32", "/s", *flags, cls.session.unix_to_wine_path(cls.dll))
+        if done.returncode != 0:
+            raise AssertionError(f"regsvr32 {flags} exited {done.returncode}: {done.stderr!r}")
+
+    def shell(self, *args, timeout=600):
+        """olxshell's records (tab-separated fields), its final "end 0" checked."""
+        s = self.session
+        done = s.wine(config.exe("olxshell.exe"), *map(str, args), timeout=timeout)
+        lines = [line.split("\t") for line in done.stdout.decode("cp932").splitlines()]
+        self.assertEqual(lines[-1:], [["end", "0"]], done.stderr.decode("cp932", "replace"))
+        return lines[:-1]
+
+    def wine_path(self, path):
+        return self.session.unix_to_wine_path(path)
+
+    def ready(self):
+        return [f for f in self.fixtures.values() if f["outcome"] == "Ready"]
+
+    def thumbnail_length(self, fixture):
+        """The thumbnail's bytes in the drawing: a BMP is rebuilt with a 14-byte header."""
+        size = int(fixture["image_bytes"])
+        return size - 14 if fixture["image_kind"] == "bmp" else size
+
+    def thumb(self, fixture, *sizes):
+        """{size: record} and the budget record of one drawing."""
+        records = self.shell("thumb", self.wine_path(fixture["path"]),
+                             self.wine_path(self.out), *sizes)
+        sized = {int(r[1]): r for r in records if r[0] == "size"}
+        budget = next(r for r in records if r[0] == "budget")
+        return sized, budget
+
+    def keys(self):
+        """The machine's classes and preview-handler list, as reg export writes them."""
+        text = []
+        for key in (CLASSES, PREVIEW_HANDLERS):
+            target = self.out / "export.reg"
+            target.unlink(missing_ok=True)
+            self.session.wine("reg", "export", key, self.wine_path(target), "/y")
+            text.append(target.read_bytes().decode("utf-16", "replace") if target.exists() else "")
+        return "\n".join(text)
+
+    # ---- thumbnails ----
+
+    def test_thumbnails_equal_the_thumbnailers_pixels_at_every_size(self):
+        for fixture in self.ready():
+            with self.subTest(fixture["file"]):
+                sized, budget = self.thumb(fixture, *SIZES)
+                stored = [int(n) for n in fixture["thumbnail_size"].split("x")]
+                for size in SIZES:
+                    record = sized[size]
+                    self.assertEqual(record[2], S_OK, f"cx {size}")
+                    width, height = int(record[3]), int(record[4])
+                    self.assertEqual(max(width, height), min(size, max(stored)), f"cx {size}")
+                    alpha = "2" if fixture["image_kind"] == "png" else "1"  # WTSAT_ARGB, _RGB
+                    self.assertEqual(record[5:7], [alpha, "32"], f"cx {size}")
+                    got = read_raw(self.out / f"thumb-{size}.bgra")
+                    want = reference_rgba(fixture["path"], size)
+                    self.assertEqual(got[:2], want[:2], f"cx {size}")
+                    self.assertTrue(bgra_to_rgba(got[2]) == want[2],
+                                    f"cx {size}: pixels differ from the thumbnailer's")
+                read = int(budget[1])
+                self.assertLessEqual(read, self.thumbnail_length(fixture) + BUDGET_SLACK)
+                self.assertLess(read, int(budget[3]), "the whole drawing was read")
+
+    def test_drawings_without_a_thumbnail_fail_without_a_bitmap(self):
+        wanted = {"BelowRange": NOTHING_TO_SHOW, "NoBitmap": NOTHING_TO_SHOW, "Error": DAMAGED}
+        for fixture in self.fixtures.values():
+            if fixture["outcome"] == "Ready":
+                continue
+            with self.subTest(fixture["file"]):
+                sized, _ = self.thumb(fixture, 256)
+                # The driver itself fails a run in which a bitmap comes back with a failure.
+                self.assertEqual(sized[256][2:5], [wanted[fixture["outcome"]], "0", "0"])
+
+    def test_cuts_before_the_thumbnails_end_fail_and_later_ones_change_nothing(self):
+        # Every length up to 2 KiB and over the last 1 KiB before the end of what the whole
+        # drawing needs, 256 lengths spread between, and the end itself and past it: every
+        # length of a 1.4 MB drawing would take too long under Wine.
+        for fixture in self.ready():
+            with self.subTest(fixture["file"]):
+                sized, budget = self.thumb(fixture, 256)
+                whole_sum = sized[256][7]
+                extent, size = int(budget[2]), int(budget[3])
+                spread = {2048 + (extent - 3072) * i // 256 for i in range(256)}
+                lengths = [f"0-2047", f"{extent - 1024}-{extent + 1}", size,
+                           *sorted(n for n in spread if 2048 <= n < extent - 1024)]
+                records = self.shell("cuts", self.wine_path(fixture["path"]), 256, *lengths)
+                self.assertGreater(len(records), 3000)
+                for _, length, result, checksum in records:
+                    if int(length) < extent:
+                        self.assertEqual((length, result), (length, DAMAGED))
+                    else:
+                        self.assertEqual((length, result, checksum), (length, S_OK, whole_sum))
+
+    def test_a_failing_stream_passes_its_own_error_on(self):
+        fixture = self.fixtures["example_2013.dwg"]
+        _, budget = self.thumb(fixture, 256)
+        read = int(budget[1])
+        records = self.shell("faults", self.wine_path(fixture["path"]), 256,
+                             0, 1, 6, 100, read // 2, read - 1, read)
+        self.assertEqual(records[0], ["stat", READ_FAULT])
+        results = {int(r[1]): r[2] for r in records[1:]}
+        self.assertEqual(results, {0: READ_FAULT, 1: READ_FAULT, 6: READ_FAULT,
+                                   100: READ_FAULT, read // 2: READ_FAULT,
+                                   read - 1: READ_FAULT, read: S_OK})
+
+    def test_eight_threads_at_once_give_the_same_results(self):
+        files = sorted(self.fixtures.values(), key=lambda f: f["file"])
+        alone = {}
+        for fixture in files:
+            sized, _ = self.thumb(fixture, 256)
+            alone[self.wine_path(fixture["path"])] = (sized[256][2], sized[256][7])
+        records = self.shell("threads", 8, 3, 256, *alone)
+        self.assertEqual(len(records), 8 * 3 * len(files))
+        for _, thread, path, result, checksum in records:
+            self.assertEqual((thread, path, result, checksum), (thread, path, *alone[path]))
+
+    # ---- preview pane ----
+
+    def preview(self, fixture, *sizes):
+        records = self.shell("preview", self.wine_path(fixture["path"]),
+                             self.wine_path(self.out), *sizes)
+        return {tuple(r[:2]) if r[0] == "pane" else r[0]: r for r in records}
+
+    def assert_laid_out(self, shot, pane_width, pane_height, stored):
+        """The picture fitted and centred above a line of text, the rest teal."""
+        self.assertEqual(shot.count(MAGENTA, 0, 0, pane_width, pane_height), 0)
+        rows = [y for y in range(pane_height)
+                if shot.box_not(TEAL, 0, y, pane_width, y + 1) is not None]
+        # Runs of rows that hold anything: the picture, then the text line.
+        runs = []
+        for y in rows:
+            if runs and runs[-1][1] == y:
+                runs[-1][1] = y + 1
+            else:
+                runs.append([y, y + 1])
+        self.assertGreaterEqual(len(runs), 2, runs)
+        left, top, right, bottom = shot.box_not(TEAL, 0, runs[0][0], pane_width, runs[0][1])
+        width, height = right - left, bottom - top
+        self.assertLessEqual(abs(left - (pane_width - right)), 1, "not centred across")
+        self.assertAlmostEqual(width / height, stored[0] / stored[1], delta=0.03)
+        text_top = runs[-1][0]
+        if top == 0:  # as high as the area: centred across, the text below it
+            self.assertGreater(text_top, bottom)
+        else:  # as wide as the pane: centred in the area above the line
+            self.assertEqual((left, right), (0, pane_width))
+            self.assertGreaterEqual(text_top, bottom + top - 1)
+        line = shot.box_not(TEAL, 0, text_top, pane_width, pane_height)
+        self.assertGreater(shot.count(YELLOW, *line), 0, "no text in the line")
+        self.assertLessEqual(abs(line[0] - (pane_width - line[2])), 2, "text not centred")
+        return line[2] - line[0]
+
+    def test_preview_pane_fits_centres_relays_and_names_the_release(self):
+        spans = {}
+        for name in ("example_2000.dwg", "example_2013.dwg", "example_2004.dwg"):
+            fixture = self.fixtures[name]
+            stored = [int(n) for n in fixture["thumbnail_size"].split("x")]
+            with self.subTest(name):
+                r = self.preview(fixture, 400, 300, 300, 500)
+                self.assertEqual(r["do"][1], "0" * 16)
+                self.assertEqual(r[("pane", "1")][3:], ["1", "0", "0", "400", "300"])
+                self.assertEqual(r["focus"][2], "1")
+                self.assertEqual(r[("pane", "2")][3:], ["1", "0", "0", "300", "500"])
+                self.assertEqual(r["unload"][1], "0")
+                first = Screen(self.out / "pane-1.bgra")
+                spans[name] = self.assert_laid_out(first, 400, 300, stored)
+                self.assertEqual(first.count(MAGENTA, 0, 300, 400, 500), 400 * 200)
+                second = Screen(self.out / "pane-2.bgra")
+                self.assert_laid_out(second, 300, 500, stored)
+                self.assertEqual(second.count(MAGENTA, 300, 0, 400, 500), 100 * 500)
+                third = Screen(self.out / "pane-3.bgra")
+                self.assertEqual(third.count(MAGENTA, 0, 0, 400, 500), 400 * 500, "unloaded")
+        # "ACAD R2000,LT2000" is a longer line than "unknon" in any font.
+        self.assertGreater(spans["example_2000.dwg"], spans["example_2004.dwg"] * 2)
+
+    def test_preview_of_a_drawing_without_a_thumbnail_draws_nothing(self):
+        for name, result in (("r2007_atmos.dwg", NOTHING_TO_SHOW), ("r2.10_entities.dwg", DAMAGED)):
+            with self.subTest(name):
+                r = self.preview(self.fixtures[name], 400, 300, 300, 500)
+                self.assertEqual(r["do"][1], "00000000" + result)
+                self.assertEqual(r[("pane", "1")][2:4], ["0" * 16, "0"])
+                for stage in (1, 2, 3):
+                    shot = Screen(self.out / f"pane-{stage}.bgra")
+                    self.assertEqual(shot.count(MAGENTA, 0, 0, 400, 500), 400 * 500)
+
+    # ---- registration ----
+
+    def test_registration_is_found_as_the_shell_looks_and_undone_completely(self):
+        for extension in (".dwg", ".dwt"):
+            records = self.shell("handlers", extension)
+            self.assertEqual(records, [["thumbnail", THUMBNAIL_ID], ["preview", PREVIEW_ID]])
+        for handler in (THUMBNAIL_ID, PREVIEW_ID):
+            done = self.session.wine("reg", "query",
+                                     f"{CLASSES}\\CLSID\\{handler}\\InprocServer32")
+            self.assertIn(b"Apartment", done.stdout)
+            self.assertIn(b"OrtholuxShell.dll", done.stdout)
+        done = self.session.wine("reg", "query", f"{CLASSES}\\CLSID\\{PREVIEW_ID}", "/v", "AppID")
+        self.assertIn(b"{6d2b5079-2f0b-48dd-ab7f-97cec514d30b}", done.stdout)
+        done = self.session.wine("reg", "query", PREVIEW_HANDLERS, "/v", PREVIEW_ID)
+        self.assertEqual(done.returncode, 0)
+
+        foreign = "{00000000-1111-2222-3333-444444444444}"
+        try:
+            self.regsvr32("/u")
+            before = self.keys()
+            self.assertNotIn(THUMBNAIL_ID, before.upper())
+            self.assertNotIn(PREVIEW_ID, before.upper())
+            self.assertEqual(self.shell("handlers", ".dwg"), [["thumbnail", "-"], ["preview", "-"]])
+            self.regsvr32()
+            self.regsvr32()  # a second registration must not record ourselves as foreign
+            self.regsvr32("/u")
+            self.assertEqual(self.keys(), before, "keys left behind")
+
+            # Another program's thumbnail handler comes back when we go.
+            self.session.wine("reg", "add", f"{CLASSES}\\.dwg\\ShellEx\\{THUMBNAIL_KEY}",
+                              "/ve", "/d", foreign, "/f")
+            self.regsvr32()
+            self.assertEqual(self.shell("handlers", ".dwg")[0], ["thumbnail", THUMBNAIL_ID])
+            self.regsvr32()
+            self.regsvr32("/u")
+            self.assertEqual(self.shell("handlers", ".dwg"), [["thumbnail", foreign],
+                                                              ["preview", "-"]])
+            self.assertEqual(self.shell("handlers", ".dwt"), [["thumbnail", "-"],
+                                                              ["preview", "-"]])
+        finally:
+            self.session.wine("reg", "delete", f"{CLASSES}\\.dwg", "/f")
+            self.regsvr32()
+
+
+if __name__ == "__main__":
+    unittest.main()
