@@ -146,8 +146,11 @@ class ShellHandlers(WineTestCase):
         for key in (CLASSES, PREVIEW_HANDLERS):
             target = self.out / "export.reg"
             target.unlink(missing_ok=True)
-            self.session.wine("reg", "export", key, self.wine_path(target), "/y")
-            text.append(target.read_bytes().decode("utf-16", "replace") if target.exists() else "")
+            done = self.session.wine("reg", "export", key, self.wine_path(target), "/y")
+            self.assertEqual(done.returncode, 0, f"reg export {key}")
+            exported = target.read_bytes().decode("utf-16")
+            self.assertIn("[" + key.replace("HKLM", "HKEY_LOCAL_MACHINE"), exported)
+            text.append(exported)
         return "\n".join(text)
 
     # ---- thumbnails ----
