@@ -18,6 +18,7 @@ from harness.viewercase import ViewerTestCase
 FOLDER = "C:\\Program Files\\Ortholux"
 ABOUT_TITLE, ABOUT_CLASS, LABEL2 = "バージョン情報", "TForm1", 103
 HELP_TITLE = "Ortholux ヘルプ"
+MAX_SHELL_BYTES = 512 * 1024
 MAX_VIEWER_BYTES = 1024 * 1024
 SAMPLE = config.REPO_ROOT / "samples" / "sample.dwg"
 
@@ -66,8 +67,8 @@ class Release(ViewerTestCase):
     def test_zip_holds_the_release_files_named_for_the_version(self):
         version = os.environ["ORTHOLUX_VERSION"]
         self.assertEqual(self.zip_path.name, f"Ortholux-{version}-win64.zip")
-        wanted = ["LICENSE.txt", "Ortholux.exe", "Ortholux.hlp", "README.txt",
-                  "ortholux-preview.exe"]
+        wanted = ["LICENSE.txt", "Ortholux.exe", "Ortholux.hlp", "OrtholuxShell.dll",
+                  "README.txt", "ortholux-preview.exe"]
         if (config.bin_dir() / "Ortholux.html").is_file():
             wanted.insert(3, "Ortholux.html")
         with zipfile.ZipFile(self.zip_path) as archive:
@@ -83,10 +84,12 @@ class Release(ViewerTestCase):
         words = readme.decode("cp932")
         self.assertIn(f"Ortholux {version}", words)
         self.assertIn("レジストリ", words)
+        self.assertIn("regsvr32 /u", words)
+        self.assertIn("thumbcache_*.db", words)
         self.assertIn("Copyright (c) 2026 Ortholux Project", licence.decode("ascii"))
 
     def test_programs_are_stripped_and_carry_no_link_time(self):
-        for name in ("Ortholux.exe", "ortholux-preview.exe"):
+        for name in ("Ortholux.exe", "ortholux-preview.exe", "OrtholuxShell.dll"):
             with self.subTest(name):
                 data = (self.folder / name).read_bytes()
                 stamp, symbols_at, symbols, sections = pe_header(data)
@@ -95,6 +98,9 @@ class Release(ViewerTestCase):
         size = (self.folder / "Ortholux.exe").stat().st_size
         print(f"\nOrtholux.exe: {size} bytes stripped")
         self.assertLess(size, MAX_VIEWER_BYTES)
+        shell = (self.folder / "OrtholuxShell.dll").stat().st_size
+        print(f"OrtholuxShell.dll: {shell} bytes stripped")
+        self.assertLess(shell, MAX_SHELL_BYTES)
 
     # ---- the viewer started from Program Files ----
     def test_viewer_opens_a_real_drawing_with_common_controls_6(self):
