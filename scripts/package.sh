@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows release from scratch in a build folder of its own and writes
 # dist/Ortholux-<version>-win64.zip: the stripped viewer, command-line tool and shell handlers
-# (OrtholuxShell.dll), the help
-# files, a Japanese README.txt and the licence. Two runs from one commit give the same bytes:
-# no link times in the PE headers, and zip entries sorted with one fixed time (the commit's,
-# or SOURCE_DATE_EPOCH when set).
+# (OrtholuxShell.dll), the help files, a Japanese README.txt and the licence. Two runs from one
+# commit give the same bytes: no link times in the PE headers, and zip entries sorted with one
+# fixed time (the commit's, or SOURCE_DATE_EPOCH when set).
 #
 #   ORTHOLUX_PACKAGE_BUILD_DIR  build folder, emptied first (default build/package)
 #   ORTHOLUX_DIST_DIR           where the zip goes (default dist)
