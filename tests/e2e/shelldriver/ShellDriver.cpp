@@ -14,11 +14,15 @@
 //                                    after N bytes: "stat HR", "fault N HR"
 //   threads COUNT ROUNDS CX FILE...  every thread its own handlers: "run T FILE HR SUM"
 //   preview FILE OUTDIR W H W2 H2    a window of ours hosts the preview handler (see Preview.cpp)
+//   bench CX ROUNDS FILE...          per drawing, ROUNDS runs (handler made, initialised with a
+//                                    stream over the bytes in memory, GetThumbnail(CX)):
+//                                    "bench FILE HR MEDIAN_MICROSECONDS READ SIZE"
 // Every run ends with "end STATUS": 0 done, 2 a usage or system error.
 #include "ShellDriver.h"
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -179,14 +183,42 @@ int CmdThreads(const Args& args) {
     return 0;
 }
 
+int CmdBench(const Args& args) {
+    const UINT cx = std::strtoul(Arg(args, 0).c_str(), nullptr, 10);
+    const int rounds = std::max(1, std::atoi(Arg(args, 1).c_str()));
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    for (size_t i = 2; i < args.size(); ++i) {
+        auto bytes = std::make_shared<const std::vector<uint8_t>>(ReadWhole(args[i]));
+        std::vector<double> times;
+        HRESULT result = E_FAIL;
+        uint64_t read = 0;
+        for (int round = 0; round < rounds; ++round) {
+            LARGE_INTEGER start{}, end{};
+            auto* stream = new TestStream(bytes, {});
+            QueryPerformanceCounter(&start);
+            result = RunThumbnail(Extension(args[i]), stream, cx).result;
+            QueryPerformanceCounter(&end);
+            read = stream->BytesRead();
+            stream->Release();
+            times.push_back(double(end.QuadPart - start.QuadPart) * 1e6 /
+                            double(frequency.QuadPart));
+        }
+        std::sort(times.begin(), times.end());
+        Emit({"bench", args[i], HexResult(result),
+              Num(static_cast<long long>(times[times.size() / 2])), Num(read), Num(bytes->size())});
+    }
+    return 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
 };
 
 constexpr Command kCommands[] = {
-    {"handlers", CmdHandlers}, {"thumb", CmdThumb},     {"cuts", CmdCuts},
-    {"faults", CmdFaults},     {"threads", CmdThreads}, {"preview", CmdPreview},
+    {"handlers", CmdHandlers}, {"thumb", CmdThumb},     {"cuts", CmdCuts},   {"faults", CmdFaults},
+    {"threads", CmdThreads},   {"preview", CmdPreview}, {"bench", CmdBench},
 };
 
 }  // namespace
