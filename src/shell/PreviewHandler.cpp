@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "ComResult.h"
 #include "Module.h"
@@ -82,8 +83,7 @@ class PreviewHandler final : public IPreviewHandler,
             StreamPicture picture;
             const HRESULT result = ReadStreamPicture(stream_.Get(), 0, picture);
             if (FAILED(result)) return result;
-            auto pane = std::make_unique<PreviewPane>(picture);
-            picture = {};  // the pane holds its own bitmap
+            auto pane = std::make_unique<PreviewPane>(std::move(picture));
             if (colours_) pane->SetColours(*colours_);
             if (font_) pane->SetFont(&*font_);
             if (!pane->Show(parent_, rect_)) return HRESULT_FROM_WIN32(GetLastError());

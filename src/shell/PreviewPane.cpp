@@ -1,6 +1,7 @@
 #include "PreviewPane.h"
 
 #include <new>
+#include <utility>
 
 #include "DisplayRules.h"
 #include "Module.h"
@@ -45,20 +46,17 @@ void Premultiply(RgbaImage& image) {
 
 }  // namespace
 
-PreviewPane::PreviewPane(const StreamPicture& picture)
+PreviewPane::PreviewPane(StreamPicture&& picture)
     : width_(picture.pixels.width),
       height_(picture.pixels.height),
       alpha_(picture.kind == ImageKind::Png),
       label_(display::ReleaseLabel(picture.releaseCode)),
       colours_{GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)},
       font_(StatusFont()) {
-    if (alpha_) {
-        RgbaImage premultiplied = picture.pixels;
-        Premultiply(premultiplied);
-        bitmap_ = win::BgraSectionFromRgba(premultiplied);
-    } else {
-        bitmap_ = win::BgraSectionFromRgba(picture.pixels);
-    }
+    // In place: the pixels go as soon as the bitmap holds them, never a second copy.
+    RgbaImage pixels = std::move(picture.pixels);
+    if (alpha_) Premultiply(pixels);
+    bitmap_ = win::BgraSectionFromRgba(pixels);
 }
 
 PreviewPane::~PreviewPane() {

@@ -17,9 +17,10 @@ struct PaneColours {
 
 class PreviewPane {
   public:
-    // Made from a decoded picture; the window comes with Show. Throws std::bad_alloc when
-    // the system cannot hold the picture.
-    explicit PreviewPane(const StreamPicture& picture);
+    // Made from a decoded picture, whose pixels it takes and lets go once they are in its
+    // bitmap; the window comes with Show. Throws std::bad_alloc when the system cannot hold
+    // the picture.
+    explicit PreviewPane(StreamPicture&& picture);
     ~PreviewPane();
     PreviewPane(const PreviewPane&) = delete;
     PreviewPane& operator=(const PreviewPane&) = delete;
