@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ClassIds.h"
+#include "ComResult.h"
 #include "Module.h"
 #include "RegistryEdit.h"
 
@@ -134,25 +135,35 @@ void TellShell() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nul
 
 extern "C" {
 
+// Both catch everything: the keys' texts are made on the heap, and nothing may reach regsvr32.
 STDAPI DllRegisterServer() {
-    const std::string dll = DllPath();
-    if (dll.empty())
-        return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_FILE_NOT_FOUND);
-    for (const Handler& h : kHandlers) {
-        const LONG error = Register(h, dll);
-        if (error) {
-            UnregisterAll();  // nothing half-registered stays behind
-            return HRESULT_FROM_WIN32(error);
+    try {
+        const std::string dll = DllPath();
+        if (dll.empty()) {
+            return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_FILE_NOT_FOUND);
         }
+        for (const Handler& h : kHandlers) {
+            const LONG error = Register(h, dll);
+            if (error) {
+                UnregisterAll();  // nothing half-registered stays behind
+                return HRESULT_FROM_WIN32(error);
+            }
+        }
+        TellShell();
+        return S_OK;
+    } catch (...) {
+        return shell::ResultOfCurrentException();
     }
-    TellShell();
-    return S_OK;
 }
 
 STDAPI DllUnregisterServer() {
-    const LONG error = UnregisterAll();
-    TellShell();
-    return error ? HRESULT_FROM_WIN32(error) : S_OK;
+    try {
+        const LONG error = UnregisterAll();
+        TellShell();
+        return error ? HRESULT_FROM_WIN32(error) : S_OK;
+    } catch (...) {
+        return shell::ResultOfCurrentException();
+    }
 }
 
 }  // extern "C"
