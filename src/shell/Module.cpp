@@ -78,10 +78,9 @@ void LockModule(bool lock) {
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        shell::g_instance = instance;
-        DisableThreadLibraryCalls(instance);
-    }
+    // Thread notifications stay on: the statically linked C++ runtime keeps thread-local
+    // state of its own.
+    if (reason == DLL_PROCESS_ATTACH) shell::g_instance = instance;
     return TRUE;
 }
 
