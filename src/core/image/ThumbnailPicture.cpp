@@ -10,6 +10,13 @@ namespace {
 
 bool Is(const uint8_t* p, uint8_t level) { return p[0] == level && p[1] == level && p[2] == level; }
 
+// Whether the pixels are colour-table indices. Fails as BmpToRgba would, before any pixels.
+bool Paletted(std::span<const uint8_t> file) {
+    DibImage header;
+    DecodeBmpInPlace(file, header);
+    return header.bitCount <= 8;
+}
+
 }  // namespace
 
 Ground GroundOf(const RgbaImage& image) {
@@ -43,12 +50,10 @@ RgbaImage ThumbnailPixels(DrawingPreview&& preview, PngDecoder decodePng) {
     preview.image.clear();  // a moved-from vector is only unspecified
     if (preview.info.kind == ImageKind::Png) return decodePng(file);
 
-    DibImage header;
-    DecodeBmpInPlace(file, header);  // fails as BmpToRgba would, before any pixels
     // Only a colour table's entries were exchanged. Exchanging them again gives the stored
     // colours exactly; pixels that show no entry (an index past the table, a pixel the runs
     // leave out) are black either way.
-    if (header.bitCount > 8 || ExchangeBlackAndWhite(file) == 0) return BmpToRgba(file);
+    if (!Paletted(file) || ExchangeBlackAndWhite(file) == 0) return BmpToRgba(file);
     RgbaImage stored = BmpToRgba(file);
     if (GroundOf(stored) != Ground::Black) return stored;
     stored = RgbaImage{};  // one image at a time
