@@ -19,10 +19,10 @@
 #include "DrawingBuilder.h"
 #include "preview/Preview.h"
 #ifdef ORTHOLUX_BENCH_DECODING
-#include "AreaScale.h"
 #include "Error.h"
-#include "PreviewImage.h"
+#include "PngCodec.h"
 #include "bitmap/Dib.h"
+#include "image/ThumbnailPicture.h"
 #endif
 
 namespace {
@@ -115,11 +115,7 @@ DecodingPeak MeasureDecoding(const std::string& path) {
     try {
         DrawingPreview preview = ReadDrawingThumbnail(path);
         result.thumbnail = preview.image.size();
-        RgbaImage pixels = PreviewPixels(std::move(preview));
-        const Size2 fitted = FitWithin(pixels.width, pixels.height, 256);
-        if (fitted != Size2{pixels.width, pixels.height}) {
-            pixels = ScaleByAreaAverage(std::move(pixels), fitted);
-        }
+        const RgbaImage pixels = ThumbnailPicture(std::move(preview), 256, DecodePngOrThrow);
         result.outcome = std::to_string(pixels.width) + "x" + std::to_string(pixels.height);
     } catch (const AppError&) {
         result.outcome = "refused";

@@ -11,12 +11,12 @@
 #include <string>
 #include <utility>
 
-#include "AreaScale.h"
 #include "CompactInput.h"
 #include "FuzzCheck.h"
 #include "PngCodec.h"
-#include "PreviewImage.h"
 #include "bitmap/Dib.h"
+#include "image/AreaScale.h"
+#include "image/ThumbnailPicture.h"
 #include "preview/Preview.h"
 
 namespace {
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     RgbaImage pixels;
     try {
-        pixels = PreviewPixels(std::move(preview));
+        pixels = ThumbnailPixels(std::move(preview), DecodePngOrThrow);
     } catch (const AppError& error) {
         FUZZ_CHECK(info.kind == ImageKind::Bmp);
         FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kInvalidBitmap, msg::kStreamRead}));

@@ -95,22 +95,30 @@ class BatchForm(unittest.TestCase):
         with open(single, "rb") as f, open(os.path.join(out, b"a.bmp"), "rb") as g:
             self.assertEqual(f.read(), g.read())
 
-    def test_png_output_has_the_pixels_of_the_bmp(self):
-        # Three colours in both rows, the rows different: a flip or a channel swap shows.
+    def test_png_output_has_the_pixels_of_the_bmp_with_the_thumbnails_ground_rule(self):
+        # Three colours, the rows different: a flip or a channel swap shows. The BMP has black
+        # and white exchanged; the PNG keeps that on a black ground only.
         coloured = drawing(width=3, height=2, table=(0, 0xFFFFFF, 0x336699))[:-8]
-        src = self.write("a.dwg", coloured + bytes([0, 1, 2, 0, 2, 2, 1, 0]))
-        bmp_dir, png_dir = (os.path.join(self.dir, n) for n in (b"bmp", b"png"))
-        self.assertEqual(self.run_tool("--output-dir", bmp_dir, src).returncode, 0)
-        self.assertEqual(self.run_tool("--png", "--output-dir", png_dir, src).returncode, 0)
-        with open(os.path.join(bmp_dir, b"a.bmp"), "rb") as f:
-            bmp = thumbimage.decode(f.read())
-        with open(os.path.join(png_dir, b"a.png"), "rb") as f:
-            png = thumbimage.decode(f.read())
-        self.assertEqual((png.width, png.height), (3, 2))
-        self.assertEqual(len(bmp.colours()), 3)
-        for y in range(2):
-            for x in range(3):
-                self.assertEqual(png.pixel(x, y)[:3], bmp.pixel(x, y))
+        exchanged = {(0, 0, 0): (255, 255, 255), (255, 255, 255): (0, 0, 0)}
+        for ground, rows in ((0, [0, 1, 0, 0, 0, 0, 2, 0]), (1, [1, 0, 1, 0, 1, 1, 2, 0])):
+            with self.subTest(ground=ground):
+                src = self.write(f"{ground}.dwg", coloured + bytes(rows))
+                bmp_dir, png_dir = (os.path.join(self.dir, n) for n in (b"bmp", b"png"))
+                self.assertEqual(self.run_tool("--output-dir", bmp_dir, src).returncode, 0)
+                self.assertEqual(self.run_tool("--png", "--output-dir", png_dir, src).returncode,
+                                 0)
+                with open(os.path.join(bmp_dir, f"{ground}.bmp".encode()), "rb") as f:
+                    bmp = thumbimage.decode(f.read())
+                with open(os.path.join(png_dir, f"{ground}.png".encode()), "rb") as f:
+                    png = thumbimage.decode(f.read())
+                self.assertEqual((png.width, png.height), (3, 2))
+                self.assertEqual(len(bmp.colours()), 3)
+                for y in range(2):
+                    for x in range(3):
+                        shown = bmp.pixel(x, y)
+                        if ground:
+                            shown = exchanged.get(shown, shown)
+                        self.assertEqual(png.pixel(x, y)[:3], shown)
 
     def test_same_image_name_twice_fails_the_second_and_keeps_the_first(self):
         first = self.write("one/x.dwg", READY)

@@ -4,8 +4,9 @@ own: GLib reads the XDG folders once per process, so every test gets fresh ones 
 
     factory_worker.py SIZE URI...   (SIZE 128, 256, 512 or 1024)
 
-Prints one JSON object per URI: uri, can (before), thumbnail (cache path or null), failed
-(a failed thumbnail recorded), error (the factory's message or null).
+Prints one JSON object per URI: uri, mime (the type GIO gives the file, as a file manager
+asks it), can (before), thumbnail (cache path or null), failed (a failed thumbnail recorded),
+error (the factory's message or null).
 """
 import json
 import os
@@ -14,18 +15,20 @@ import sys
 import gi
 
 gi.require_version("GnomeDesktop", "4.0")
-from gi.repository import GLib, GnomeDesktop  # noqa: E402
+from gi.repository import Gio, GLib, GnomeDesktop  # noqa: E402
 
 SIZES = {128: "NORMAL", 256: "LARGE", 512: "XLARGE", 1024: "XXLARGE"}
-MIME = "image/vnd.dwg"
 
 
 def thumbnail(factory, uri):
     mtime = int(os.stat(GLib.filename_from_uri(uri)[0]).st_mtime)
-    result = {"uri": uri, "can": factory.can_thumbnail(uri, MIME, mtime), "error": None}
+    mime = Gio.File.new_for_uri(uri).query_info(
+        "standard::content-type", Gio.FileQueryInfoFlags.NONE, None).get_content_type()
+    result = {"uri": uri, "mime": mime, "can": factory.can_thumbnail(uri, mime, mtime),
+              "error": None}
     pixbuf = None
     try:
-        pixbuf = factory.generate_thumbnail(uri, MIME, None)
+        pixbuf = factory.generate_thumbnail(uri, mime, None)
     except GLib.Error as error:
         result["error"] = error.message
     if pixbuf is not None:
@@ -34,7 +37,7 @@ def thumbnail(factory, uri):
         factory.create_failed_thumbnail(uri, mtime, None)
     result["thumbnail"] = factory.lookup(uri, mtime)
     result["failed"] = factory.has_valid_failed_thumbnail(uri, mtime)
-    result["can_after"] = factory.can_thumbnail(uri, MIME, mtime)
+    result["can_after"] = factory.can_thumbnail(uri, mime, mtime)
     return result
 
 

@@ -25,10 +25,12 @@ FIXTURES = os.environ.get("ORTHOLUX_FIXTURES",
 SYSTEM_PYTHON = "/usr/bin/python3"  # the one with gi; another python3 may come first on PATH
 CACHE_FOLDERS = {128: "normal", 256: "large", 512: "x-large", 1024: "xx-large"}
 # Names the file manager may hand over: spaces and non-ASCII (escaped in the URI), a name
-# that is not UTF-8, an upper-case extension.
+# that is not UTF-8, an upper-case extension, a drawing template (the same format).
 RENAMED = {"example_2000.dwg": "図面 example 2000.dwg",
            "example_r14.dwg": b"\x90}\x96\xca-r14.dwg",
-           "example_2007.dwg": "EXAMPLE_2007.DWG"}
+           "example_2007.dwg": "EXAMPLE_2007.DWG",
+           "r2004_material.dwg": "r2004_material.dwt"}
+TEMPLATE_MIME = "image/x-dwt"  # the package's own type: shared-mime-info has none
 
 
 def expected_rows():
@@ -143,6 +145,9 @@ class ThumbnailFactory(unittest.TestCase):
             self.assertEqual(len(results), len(paths))
             for row, path, result in zip(ready, paths, results):
                 with self.subTest(drawing=row["file"], size=size):
+                    template = str(RENAMED.get(row["file"], "")).endswith(".dwt")
+                    self.assertEqual(result["mime"],
+                                     TEMPLATE_MIME if template else "image/vnd.dwg")
                     self.assertTrue(result["can"], result)
                     self.assertIsNone(result["error"], result)
                     uri = result["uri"]

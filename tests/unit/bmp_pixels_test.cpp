@@ -1,7 +1,7 @@
 // BMP files to the pixels the viewer shows, for the Linux thumbnailer.
 #include <gtest/gtest.h>
 
-#include "DibToRgba.h"
+#include "image/DibToRgba.h"
 #include "Error.h"
 #include "bitmap/Dib.h"
 #include "bitmap_bmp_builder.h"

@@ -1,7 +1,7 @@
 // Fitting and area-averaged downscaling of the Linux thumbnailer.
 #include <gtest/gtest.h>
 
-#include "AreaScale.h"
+#include "image/AreaScale.h"
 
 namespace {
 

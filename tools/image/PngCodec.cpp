@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "image/ThumbnailPicture.h"
+
 bool DecodePng(std::span<const uint8_t> file, RgbaImage& image, std::string& error) {
     png_image png;
     std::memset(&png, 0, sizeof png);
@@ -28,6 +30,13 @@ bool DecodePng(std::span<const uint8_t> file, RgbaImage& image, std::string& err
         return false;
     }
     return true;
+}
+
+RgbaImage DecodePngOrThrow(std::span<const uint8_t> file) {
+    RgbaImage image;
+    std::string error;
+    if (!DecodePng(file, image, error)) throw PngError("damaged PNG thumbnail: " + error);
+    return image;
 }
 
 namespace {

@@ -6,11 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "RgbaImage.h"
+#include "image/RgbaImage.h"
 
 // Decodes any PNG to straight 8-bit RGBA (gamma and colour type converted by libpng). On
 // failure returns false and says why in `error`.
 bool DecodePng(std::span<const uint8_t> file, RgbaImage& image, std::string& error);
+
+// DecodePng as the core's PngDecoder: throws PngError instead.
+RgbaImage DecodePngOrThrow(std::span<const uint8_t> file);
 
 // Writes `image` as an 8-bit RGBA PNG to `out`. On failure returns false with `error`.
 bool EncodePng(const RgbaImage& image, std::FILE* out, std::string& error);

@@ -2,7 +2,7 @@
 // Writing the thumbnail so that OUTPUT is either the complete PNG or left as it was.
 #include <string>
 
-#include "RgbaImage.h"
+#include "image/RgbaImage.h"
 
 // Encodes `image` into a temporary file beside `output` and renames it over `output`. On
 // failure the temporary file is removed and `error` says why.

@@ -8,12 +8,12 @@
 #include <string>
 #include <utility>
 
-#include "AreaScale.h"
 #include "Error.h"
 #include "FileUri.h"
-#include "PreviewImage.h"
+#include "PngCodec.h"
 #include "TerminalText.h"
 #include "ThumbnailFile.h"
+#include "image/ThumbnailPicture.h"
 #include "preview/Preview.h"
 
 namespace {
@@ -93,11 +93,7 @@ int main(int argc, char** argv) {
         }
         // One image at a time: the rebuilt image goes once decoded, the pixels are scaled in
         // their own buffer.
-        RgbaImage pixels = PreviewPixels(std::move(preview));
-        const Size2 fitted = FitWithin(pixels.width, pixels.height, args.size);
-        if (fitted != Size2{pixels.width, pixels.height}) {
-            pixels = ScaleByAreaAverage(std::move(pixels), fitted);
-        }
+        const RgbaImage pixels = ThumbnailPicture(std::move(preview), args.size, DecodePngOrThrow);
         std::string error;
         if (!WritePngReplacing(args.output, pixels, error)) return Fail(args.output, error);
         return kWritten;

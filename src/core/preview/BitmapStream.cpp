@@ -23,7 +23,7 @@ constexpr uint32_t kBlack = 0x00000000;
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kColorTableOffset = 54;
 
-void PutU32(std::vector<uint8_t>& out, std::size_t at, uint32_t value) {
+void PutU32(std::span<uint8_t> out, std::size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
@@ -65,9 +65,12 @@ uint64_t ColorTableEntries(const ByteReader& image) {
     return bitCount <= 8 ? uint64_t{1} << bitCount : 0;
 }
 
-void ExchangeBlackAndWhite(std::vector<uint8_t>& image) {
+}  // namespace
+
+std::size_t ExchangeBlackAndWhite(std::span<uint8_t> image) {
     const ByteReader in(image);
     const uint64_t entries = ColorTableEntries(in);
+    std::size_t exchanged = 0;
     for (uint64_t i = 0; i < entries; ++i) {
         const uint64_t at = kColorTableOffset + 4 * i;
         if (!in.Fits(at, 4)) break;
@@ -76,11 +79,13 @@ void ExchangeBlackAndWhite(std::vector<uint8_t>& image) {
             PutU32(image, at, kBlack);
         } else if (color == kBlack) {
             PutU32(image, at, kWhite);
+        } else {
+            continue;
         }
+        ++exchanged;
     }
+    return exchanged;
 }
-
-}  // namespace
 
 std::vector<uint8_t> BuildBitmapStream(ByteSource& drawing, const PreviewInfo& info) {
     const uint64_t length = ThumbnailSize(drawing, info);

@@ -36,6 +36,11 @@ PreviewOutcome ReadPreviewHeader(std::span<const uint8_t> drawing, PreviewInfo& 
 std::vector<uint8_t> BuildBitmapStream(ByteSource& drawing, const PreviewInfo& info);
 std::vector<uint8_t> BuildBitmapStream(std::span<const uint8_t> drawing, const PreviewInfo& info);
 
+// The exchange BuildBitmapStream makes in a rebuilt BMP image's colour table: white entries
+// become black and black ones white, nothing else changes. Done twice it gives back the
+// stored table exactly. Returns how many entries it changed.
+std::size_t ExchangeBlackAndWhite(std::span<uint8_t> image);
+
 struct DrawingPreview {
     PreviewOutcome outcome = PreviewOutcome::BelowRange;
     PreviewInfo info;            // release code always; the rest with Ready

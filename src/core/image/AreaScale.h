@@ -2,7 +2,7 @@
 // Downscaling by area averaging: every output pixel is the mean of the source area it
 // covers, partly covered source pixels weighted by their share. Thin lines fade evenly
 // instead of flickering in and out as they do with nearest-neighbour sampling.
-#include "RgbaImage.h"
+#include "image/RgbaImage.h"
 
 struct Size2 {
     int width = 0;

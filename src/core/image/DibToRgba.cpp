@@ -5,7 +5,7 @@
 //   32 bits      blue, green, red, unused; or three masks with BI_BITFIELDS
 //   RLE8/RLE4    pairs (count, index); 0 0 ends a row, 0 1 the image, 0 2 dx dy moves,
 //                0 n copies n literal indices padded to a 16-bit boundary
-#include "DibToRgba.h"
+#include "image/DibToRgba.h"
 
 #include <algorithm>
 #include <bit>

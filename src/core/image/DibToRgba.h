@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "RgbaImage.h"
+#include "image/RgbaImage.h"
 
 // Every depth and compression the parser accepts. The image is opaque: a 32-bit pixel's
 // fourth byte is not alpha on screen. An index past the colour table shows black, and so do

@@ -1,4 +1,4 @@
-#include "AreaScale.h"
+#include "image/AreaScale.h"
 
 #include <algorithm>
 #include <stdexcept>
