@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "AreaScale.h"
-#include "PreviewImage.h"
+#include "PngCodec.h"
+#include "image/ThumbnailPicture.h"
 #include "preview/Preview.h"
 
 namespace {
@@ -27,11 +27,8 @@ void RunPipeline(benchmark::State& state, const std::vector<uint8_t>& bytes) {
         try {
             DrawingPreview preview = ReadDrawingThumbnail(source);
             if (preview.outcome == PreviewOutcome::Ready) {
-                RgbaImage pixels = PreviewPixels(std::move(preview));
-                const Size2 fitted = FitWithin(pixels.width, pixels.height, 256);
-                if (fitted != Size2{pixels.width, pixels.height}) {
-                    pixels = ScaleByAreaAverage(std::move(pixels), fitted);
-                }
+                const RgbaImage pixels =
+                    ThumbnailPicture(std::move(preview), 256, DecodePngOrThrow);
                 benchmark::DoNotOptimize(pixels.pixels.data());
             }
         } catch (const std::exception&) {

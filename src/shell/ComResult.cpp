@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Error.h"
-#include "PicturePipeline.h"  // PngError
+#include "image/ThumbnailPicture.h"  // PngError
 
 namespace shell {
 

@@ -3,7 +3,7 @@
 // draw. Reads the header, the thumbnail directory and the thumbnail, nothing else.
 #include <objidl.h>
 
-#include "PicturePipeline.h"
+#include "image/ThumbnailPicture.h"
 
 namespace shell {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Pixels handed to a shell host: a 32-bit top-down DIB section, blue-green-red-alpha, alpha
 // left straight as the image holds it.
-#include "RgbaImage.h"
+#include "image/RgbaImage.h"
 #include "Scoped.h"
 
 namespace win {

@@ -7,7 +7,7 @@
 #include <new>
 #include <string>
 
-#include "PreviewImage.h"  // PngError
+#include "image/ThumbnailPicture.h"  // PngError
 #include "Scoped.h"
 
 namespace win {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "RgbaImage.h"
+#include "image/RgbaImage.h"
 
 namespace win {
 
