@@ -84,7 +84,15 @@ def main():
         expected = {row["file"]: row for row in csv.DictReader(f, delimiter="\t")}
 
     native = native_medians(options.host_bin / "ortholux_bench", options.rounds)
-    wine = wine_medians(options.win_bin.resolve(), options.rounds, drawings)
+    with tempfile.TemporaryDirectory(prefix="shell-bench-") as folder:
+        # A 1 GiB drawing: a real one followed by a sparse gap, as a huge drawing's thumbnail
+        # lies near its start (the handler must read no more of it than of the small one).
+        big = Path(folder) / "example_2000_1GiB.dwg"
+        shutil.copy(FIXTURES / "example_2000.dwg", big)
+        os.truncate(big, 1 << 30)
+        expected[big.name] = expected.get("example_2000.dwg", {})
+        wine = wine_medians(options.win_bin.resolve(), options.rounds, [*drawings, big])
+        drawings.append(big)
 
     print(f"GetThumbnail(256), medians of {options.rounds} runs "
           f"(Wine: OrtholuxShell.dll in olxshell.exe; native: the same pipeline)")
