@@ -28,11 +28,12 @@ from pathlib import Path
 from xml.sax.saxutils import quoteattr
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from release_zip import _pair, entry_time, windows_text  # noqa: E402
+from release_zip import _ZIP_EPOCH, _pair, windows_text  # noqa: E402
 
 # Fixed for ever: Windows Installer finds older versions to replace by it.
 UPGRADE_CODE = uuid.UUID("8d7c9a4e-3b51-4f0e-9c62-1a5e0b7f4d23")
 
+# As src/shell/ClassIds.h and Registration.cpp have them.
 THUMBNAIL_ID = "{62E07174-40A8-4F84-9369-5D1169E787B1}"
 PREVIEW_ID = "{4B90BE84-CEB7-4A25-B5F4-4EB78330085C}"
 THUMBNAIL_NAME = "Ortholux DWG Thumbnail Handler"
@@ -259,8 +260,7 @@ def build(output, version, epoch, entries):
     source = wxs(version, sorted(entries))
     sql = queries()
     digest = hashlib.sha256(source.encode() + "\n".join(sql).encode())
-    stamp = entry_time(epoch)  # the cabinet keeps each file's time
-    mtime = max(int(epoch), 315532800)
+    mtime = max(int(epoch), _ZIP_EPOCH)  # the cabinet keeps each file's time, as DOS time
     with tempfile.TemporaryDirectory(prefix="olx-msi-") as work:
         work = Path(work)
         for name in sorted(entries):
@@ -276,7 +276,7 @@ def build(output, version, epoch, entries):
             raise RuntimeError(f"wixl failed ({done.returncode}): {done.stderr}")
         subprocess.run(["msibuild", str(msi)] + [a for q in sql for a in ("-q", q)],
                        check=True, stdin=subprocess.DEVNULL)
-        code = uuid.uuid5(UPGRADE_CODE, f"package {digest.hexdigest()} {stamp}")
+        code = uuid.uuid5(UPGRADE_CODE, f"package {digest.hexdigest()} {mtime}")
         data = set_summary(msi.read_bytes(), code, epoch)
     output.parent.mkdir(parents=True, exist_ok=True)
     partial = output.with_name(output.name + ".part")

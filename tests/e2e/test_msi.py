@@ -27,28 +27,12 @@ CLASSES = "hkey_local_machine\\software\\classes\\"
 UNINSTALL = "hkey_local_machine\\software\\microsoft\\windows\\currentversion\\uninstall\\"
 PREVIEW_HANDLERS = ("hkey_local_machine\\software\\microsoft\\windows\\currentversion\\"
                     "previewhandlers")
-INSTALLER_BOOKS = "hkey_local_machine\\software\\microsoft\\windows\\currentversion\\installer\\"
 COMMAND = f'"{VIEWER}" "%1"'
 SAMPLE = config.REPO_ROOT / "samples" / "sample.dwg"
 FOREIGN = "{0A1B2C3D-0000-4000-8000-00000000F0F0}"
 
-# What the package writes under HKLM: (key, value name or "" for the default) -> data.
-HANDLER_VALUES = {
-    (f"{CLASSES}clsid\\{THUMBNAIL_ID.lower()}", ""): "Ortholux DWG Thumbnail Handler",
-    (f"{CLASSES}clsid\\{THUMBNAIL_ID.lower()}\\inprocserver32", ""):
-        FOLDER + "\\OrtholuxShell.dll",
-    (f"{CLASSES}clsid\\{THUMBNAIL_ID.lower()}\\inprocserver32", "threadingmodel"): "Apartment",
-    (f"{CLASSES}clsid\\{PREVIEW_ID.lower()}", ""): "Ortholux DWG Preview Handler",
-    (f"{CLASSES}clsid\\{PREVIEW_ID.lower()}", "appid"): "{6d2b5079-2f0b-48dd-ab7f-97cec514d30b}",
-    (f"{CLASSES}clsid\\{PREVIEW_ID.lower()}", "displayname"): "Ortholux DWG Preview Handler",
-    (f"{CLASSES}clsid\\{PREVIEW_ID.lower()}\\inprocserver32", ""):
-        FOLDER + "\\OrtholuxShell.dll",
-    (f"{CLASSES}clsid\\{PREVIEW_ID.lower()}\\inprocserver32", "threadingmodel"): "Apartment",
-    (PREVIEW_HANDLERS, PREVIEW_ID.lower()): "Ortholux DWG Preview Handler",
-}
-SHELLEX_VALUES = {(f"{CLASSES}{ext}\\shellex\\{key}", ""): cls
-                  for ext in (".dwg", ".dwt")
-                  for key, cls in ((THUMBNAIL_KEY, THUMBNAIL_ID), (PREVIEW_KEY, PREVIEW_ID))}
+# The "Open with" entries: (key, value name or "" for the default) -> data. The handlers'
+# keys are compared with what DllRegisterServer writes (Installer.registered).
 OPEN_WITH_VALUES = {
     (f"{CLASSES}.dwg\\openwithprogids", "ortholux.drawing"): "",
     (f"{CLASSES}ortholux.drawing\\shell\\open\\command", ""): COMMAND,
@@ -74,6 +58,18 @@ def parse_reg(text):
     return keys
 
 
+def handler_keys(registry):
+    """The handlers' values: their classes, the extensions' ShellEx entries, the preview
+    handler list's entry for ours -> {(key, name): data}."""
+    ours = (f"{CLASSES}clsid\\{THUMBNAIL_ID.lower()}", f"{CLASSES}clsid\\{PREVIEW_ID.lower()}",
+            f"{CLASSES}.dwg\\shellex\\", f"{CLASSES}.dwt\\shellex\\")
+    found = {(k, n): d for k, values in registry.items() for n, d in values.items()
+             if k.startswith(ours)}
+    found.update({(k, n): d for k, values in registry.items() for n, d in values.items()
+                  if k == PREVIEW_HANDLERS and n == PREVIEW_ID.lower()})
+    return found
+
+
 def packed(guid):
     """A GUID as Windows Installer's registry keys spell it."""
     g = guid.strip("{}").replace("-", "").upper()
@@ -97,21 +93,40 @@ class Installer(WineTestCase):
         super().setUpClass()
         with zipfile.ZipFile(config.release_zip()) as archive:
             cls.release = {i.filename: archive.read(i) for i in archive.infolist()}
-        s = cls.session
         cls.markers = [m.lower() for m in (
             "ortholux", THUMBNAIL_ID, PREVIEW_ID, str(release_msi.UPGRADE_CODE),
             packed(str(release_msi.UPGRADE_CODE)), str(release_msi.product_code(cls.version)),
             packed(str(release_msi.product_code(cls.version))))]
+        cls.logs = 0
+        cls.registered = cls.registered_by_the_dll()
         cls.files_before = cls.files()
         cls.registry_before = cls.registry()
-        cls.logs = 0
+
+    @classmethod
+    def registered_by_the_dll(cls):
+        """The handler keys regsvr32 writes for the DLL in the folder the package uses."""
+        s = cls.session
+        folder = s.wine_to_unix_path(FOLDER)
+        folder.mkdir(parents=True)
+        (folder / "OrtholuxShell.dll").write_bytes(cls.release["OrtholuxShell.dll"])
+        dll = FOLDER + "\\OrtholuxShell.dll"
+        try:
+            assert s.wine("regsvr32", "/s", dll).returncode == 0, "regsvr32 failed"
+            registered = handler_keys(cls.registry())
+            assert s.wine("regsvr32", "/s", "/u", dll).returncode == 0, "regsvr32 /u failed"
+        finally:
+            (folder / "OrtholuxShell.dll").unlink()
+            folder.rmdir()
+        assert len(registered) == 13, registered
+        return registered
 
     # ---- the prefix as it stands ----
     @classmethod
     def files(cls):
-        """Every path under C:\, but Windows Installer's own (empty) cache folder."""
+        """Every path under C:\\, but Windows Installer's own (empty) cache folder."""
         root = cls.session.c_drive
-        return {str(p.relative_to(root)).lower() for p in root.rglob("*")} - {"windows/installer"}
+        paths = {str(p.relative_to(root)).lower() for p in root.rglob("*")}
+        return paths - {"windows/installer"}
 
     @classmethod
     def registry(cls):
@@ -188,8 +203,8 @@ class Installer(WineTestCase):
         self.assertEqual(sorted(p.name for p in folder.iterdir()), sorted(self.release))
 
         registry = self.registry()
-        for (key, name), data in {**HANDLER_VALUES, **SHELLEX_VALUES,
-                                  **OPEN_WITH_VALUES}.items():
+        self.assertEqual(handler_keys(registry), self.registered)
+        for (key, name), data in OPEN_WITH_VALUES.items():
             with self.subTest(key=key, name=name):
                 self.assertEqual(self.value(registry, key, name), data)
         self.assertEqual(self.value(registry, f"{CLASSES}.dwg"), None)  # no default taken
@@ -250,11 +265,10 @@ class Installer(WineTestCase):
         for (key, name), data in foreign.items():
             self.assertEqual(self.value(registry, key, name), data)
         # .dwt had none: ours goes there; the class keys are written either way.
-        for (key, name), data in {**HANDLER_VALUES, **OPEN_WITH_VALUES}.items():
+        self.assertEqual({k: d for k, d in handler_keys(registry).items() if ".dwg" not in k[0]},
+                         {k: d for k, d in self.registered.items() if ".dwg" not in k[0]})
+        for (key, name), data in OPEN_WITH_VALUES.items():
             self.assertEqual(self.value(registry, key, name), data)
-        for (key, name), data in SHELLEX_VALUES.items():
-            if ".dwt" in key:
-                self.assertEqual(self.value(registry, key, name), data)
 
         self.msiexec("/x", s.unix_to_wine_path(self.msi))
         registry = self.registry()
@@ -266,13 +280,7 @@ class Installer(WineTestCase):
     def test_thumbnails_0_leaves_the_handler_keys_out(self):
         self.install(None, "THUMBNAILS=0")
         registry = self.registry()
-        handler_ids = (THUMBNAIL_ID.lower(), PREVIEW_ID.lower())
-        # Wine's installer lists every component of the product in its own books, the ones
-        # left out too.
-        registry = {k: v for k, v in registry.items() if not k.startswith(INSTALLER_BOOKS)}
-        self.assertEqual([(k, n, d) for k, values in registry.items() for n, d in values.items()
-                          if any(i in f"{k} {n} {d.lower()}" for i in handler_ids)], [])
-        self.assertEqual([k for k in registry if any(i in k for i in handler_ids)], [])
+        self.assertEqual(handler_keys(registry), {})
         for (key, name), data in OPEN_WITH_VALUES.items():
             self.assertEqual(self.value(registry, key, name), data)
         self.assertEqual(self.installed("OrtholuxShell.dll"), self.release["OrtholuxShell.dll"])
@@ -299,9 +307,8 @@ class Installer(WineTestCase):
                          self.version)
         for name, data in sorted(self.release.items()):
             self.assertEqual(self.installed(name), data, name)
-        # The older package's handler entries were ours: the new one writes them again.
-        for (key, name), data in SHELLEX_VALUES.items():
-            self.assertEqual(self.value(registry, key, name), data)
+        # The older package's ShellEx entries were ours: the new one writes them again.
+        self.assertEqual(handler_keys(registry), self.registered)
         self.msiexec("/x", self.session.unix_to_wine_path(self.msi))
         self.assert_nothing_left(old_code, packed(old_code))
 
