@@ -6,6 +6,7 @@
 #include <new>
 
 #include "ClassIds.h"
+#include "ComObject.h"
 #include "ComResult.h"
 #include "PreviewHandler.h"
 #include "PreviewPane.h"
@@ -20,25 +21,14 @@ std::atomic<long> g_references{0};
 
 using Creator = HRESULT (*)(REFIID, void**);
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<IClassFactory> {
   public:
     explicit ClassFactory(Creator create) : create_(create) {}
 
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    IFACEMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    IFACEMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
+        const bool ours = iid == IID_IUnknown || iid == IID_IClassFactory;
+        return Answer(ours ? static_cast<IClassFactory*>(this) : nullptr, out);
     }
 
     IFACEMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
@@ -53,8 +43,6 @@ class ClassFactory final : public IClassFactory {
     }
 
   private:
-    ModuleReference module_;
-    std::atomic<ULONG> references_{1};
     Creator create_;
 };
 

@@ -6,14 +6,13 @@
 #include <ocidl.h>
 #include <shobjidl.h>
 
-#include <atomic>
 #include <memory>
 #include <new>
 #include <optional>
 #include <utility>
 
+#include "ComObject.h"
 #include "ComResult.h"
-#include "Module.h"
 #include "PreviewPane.h"
 #include "Scoped.h"
 
@@ -21,45 +20,24 @@ namespace shell {
 
 namespace {
 
-class PreviewHandler final : public IPreviewHandler,
-                             public IInitializeWithStream,
-                             public IObjectWithSite,
-                             public IOleWindow,
-                             public IPreviewHandlerVisuals {
+class PreviewHandler final : public ComObject<IPreviewHandler, StreamInitialized, IObjectWithSite,
+                                              IOleWindow, IPreviewHandlerVisuals> {
   public:
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
+        void* found = nullptr;
         if (iid == IID_IUnknown || iid == IID_IPreviewHandler) {
-            *out = static_cast<IPreviewHandler*>(this);
+            found = static_cast<IPreviewHandler*>(this);
         } else if (iid == IID_IInitializeWithStream) {
-            *out = static_cast<IInitializeWithStream*>(this);
+            found = static_cast<IInitializeWithStream*>(this);
         } else if (iid == IID_IObjectWithSite) {
-            *out = static_cast<IObjectWithSite*>(this);
+            found = static_cast<IObjectWithSite*>(this);
         } else if (iid == IID_IOleWindow) {
-            *out = static_cast<IOleWindow*>(this);
+            found = static_cast<IOleWindow*>(this);
         } else if (iid == IID_IPreviewHandlerVisuals) {
-            *out = static_cast<IPreviewHandlerVisuals*>(this);
-        } else {
-            *out = nullptr;
-            return E_NOINTERFACE;
+            found = static_cast<IPreviewHandlerVisuals*>(this);
         }
-        AddRef();
-        return S_OK;
-    }
-    IFACEMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    IFACEMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    // IInitializeWithStream
-    IFACEMETHODIMP Initialize(IStream* stream, DWORD) override {
-        if (!stream) return E_INVALIDARG;
-        if (stream_) return HRESULT_FROM_WIN32(ERROR_ALREADY_INITIALIZED);
-        stream->AddRef();
-        *stream_.Out() = stream;
-        return S_OK;
+        return Answer(found, out);
     }
 
     // IPreviewHandler
@@ -77,11 +55,11 @@ class PreviewHandler final : public IPreviewHandler,
         return S_OK;
     }
     IFACEMETHODIMP DoPreview() override {
-        if (!stream_ || !parent_) return E_UNEXPECTED;
+        if (!Stream() || !parent_) return E_UNEXPECTED;
         if (pane_) return S_OK;  // already shown
         try {
             StreamPicture picture;
-            const HRESULT result = ReadStreamPicture(stream_.Get(), 0, picture);
+            const HRESULT result = ReadStreamPicture(Stream(), 0, picture);
             if (FAILED(result)) return result;
             auto pane = std::make_unique<PreviewPane>(std::move(picture));
             if (colours_) pane->SetColours(*colours_);
@@ -95,7 +73,7 @@ class PreviewHandler final : public IPreviewHandler,
     }
     IFACEMETHODIMP Unload() override {
         pane_.reset();
-        stream_.Reset();
+        ForgetStream();
         return S_OK;
     }
     IFACEMETHODIMP SetFocus() override {
@@ -168,9 +146,6 @@ class PreviewHandler final : public IPreviewHandler,
         return S_OK;
     }
 
-    ModuleReference module_;
-    std::atomic<ULONG> references_{1};
-    win::ComPtr<IStream> stream_;
     win::ComPtr<IUnknown> site_;
     HWND parent_ = nullptr;
     RECT rect_{};

@@ -6,59 +6,40 @@
 #include <thumbcache.h>
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <new>
 
+#include "ComObject.h"
 #include "ComResult.h"
-#include "Module.h"
 #include "RgbaBitmap.h"
-#include "Scoped.h"
 #include "StreamPicture.h"
 
 namespace shell {
 
 namespace {
 
-class ThumbnailHandler final : public IThumbnailProvider, public IInitializeWithStream {
+class ThumbnailHandler final : public ComObject<IThumbnailProvider, StreamInitialized> {
   public:
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         if (iid == IID_IUnknown || iid == __uuidof(IThumbnailProvider)) {
-            *out = static_cast<IThumbnailProvider*>(this);
-        } else if (iid == __uuidof(IInitializeWithStream)) {
-            *out = static_cast<IInitializeWithStream*>(this);
-        } else {
-            *out = nullptr;
-            return E_NOINTERFACE;
+            return Answer(static_cast<IThumbnailProvider*>(this), out);
         }
-        AddRef();
-        return S_OK;
-    }
-    IFACEMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    IFACEMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    IFACEMETHODIMP Initialize(IStream* stream, DWORD) override {
-        if (!stream) return E_INVALIDARG;
-        if (stream_) return HRESULT_FROM_WIN32(ERROR_ALREADY_INITIALIZED);
-        stream->AddRef();
-        *stream_.Out() = stream;
-        return S_OK;
+        if (iid == __uuidof(IInitializeWithStream)) {
+            return Answer(static_cast<IInitializeWithStream*>(this), out);
+        }
+        return Answer(nullptr, out);
     }
 
     IFACEMETHODIMP GetThumbnail(UINT cx, HBITMAP* bitmap, WTS_ALPHATYPE* alpha) override {
         if (!bitmap || !alpha) return E_POINTER;
         *bitmap = nullptr;
         *alpha = WTSAT_UNKNOWN;
-        if (!stream_) return E_UNEXPECTED;
+        if (!Stream()) return E_UNEXPECTED;
         if (cx == 0) return E_INVALIDARG;
         StreamPicture picture;
         const int limit = static_cast<int>(std::min<UINT>(cx, INT_MAX));
-        const HRESULT result = ReadStreamPicture(stream_.Get(), limit, picture);
+        const HRESULT result = ReadStreamPicture(Stream(), limit, picture);
         if (FAILED(result)) return result;
         try {
             *bitmap = win::BgraSectionFromRgba(picture.pixels).Release();
@@ -69,11 +50,6 @@ class ThumbnailHandler final : public IThumbnailProvider, public IInitializeWith
         *alpha = picture.kind == ImageKind::Png ? WTSAT_ARGB : WTSAT_RGB;
         return S_OK;
     }
-
-  private:
-    ModuleReference module_;
-    std::atomic<ULONG> references_{1};
-    win::ComPtr<IStream> stream_;
 };
 
 }  // namespace
