@@ -7,6 +7,7 @@
 #include <propsys.h>
 
 #include <atomic>
+#include <new>
 
 #include "Module.h"
 #include "Scoped.h"
@@ -44,6 +45,16 @@ class ComObject : public Interfaces... {
     ModuleReference module_;
     std::atomic<ULONG> references_{1};
 };
+
+// A new `Object` asked for `iid` at once, as a class factory hands it out.
+template <typename Object>
+HRESULT CreateObject(REFIID iid, void** out) {
+    auto* object = new (std::nothrow) Object();
+    if (!object) return E_OUTOFMEMORY;
+    const HRESULT result = object->QueryInterface(iid, out);
+    object->Release();
+    return result;
+}
 
 // IInitializeWithStream for a handler: the host gives the stream once, before anything else.
 class StreamInitialized : public IInitializeWithStream {

@@ -7,7 +7,6 @@
 #include <shobjidl.h>
 
 #include <memory>
-#include <new>
 #include <optional>
 #include <utility>
 
@@ -157,11 +156,7 @@ class PreviewHandler final : public ComObject<IPreviewHandler, StreamInitialized
 }  // namespace
 
 HRESULT CreatePreviewHandler(REFIID iid, void** out) {
-    auto* handler = new (std::nothrow) PreviewHandler();
-    if (!handler) return E_OUTOFMEMORY;
-    const HRESULT result = handler->QueryInterface(iid, out);
-    handler->Release();
-    return result;
+    return CreateObject<PreviewHandler>(iid, out);
 }
 
 }  // namespace shell

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <new>
 
 #include "ComObject.h"
 #include "ComResult.h"
@@ -55,11 +54,7 @@ class ThumbnailHandler final : public ComObject<IThumbnailProvider, StreamInitia
 }  // namespace
 
 HRESULT CreateThumbnailHandler(REFIID iid, void** out) {
-    auto* handler = new (std::nothrow) ThumbnailHandler();
-    if (!handler) return E_OUTOFMEMORY;
-    const HRESULT result = handler->QueryInterface(iid, out);
-    handler->Release();
-    return result;
+    return CreateObject<ThumbnailHandler>(iid, out);
 }
 
 }  // namespace shell
