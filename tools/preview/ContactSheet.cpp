@@ -75,7 +75,11 @@ void AddFolder(const std::string& folder, bool recursive, std::vector<SheetSecti
             return NaturalLess(a.drawing.filename().native(), b.drawing.filename().native());
         });
         SheetSection section;
-        section.heading = relative.empty() ? heading : heading + "/" + relative.generic_string();
+        section.heading = heading;
+        if (!relative.empty()) {
+            if (heading.back() != '/') section.heading += '/';
+            section.heading += relative.generic_string();
+        }
         section.tiles = std::move(tiles);
         sections.push_back(std::move(section));
     }
