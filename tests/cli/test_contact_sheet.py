@@ -58,8 +58,14 @@ def start_browser():
 TILES_SCRIPT = """
 const done = arguments[arguments.length - 1];
 const images = [...document.querySelectorAll('img')];
-for (const img of images) img.scrollIntoView();
-const settle = () => images.every(i => i.complete) ? finish() : setTimeout(settle, 50);
+let next = 0;
+// A lazy picture starts loading once it comes near the view: one at a time, each scrolled to.
+const settle = () => {
+  while (next < images.length && images[next].complete) ++next;
+  if (next === images.length) return finish();
+  images[next].scrollIntoView();
+  setTimeout(settle, 20);
+};
 const finish = () => { window.scrollTo(0, 0); done([...document.querySelectorAll('section')]
   .map(s => ({heading: s.querySelector('h2') ? s.querySelector('h2').textContent : null,
     tiles: [...s.querySelectorAll('figure')].map(f => {
