@@ -13,6 +13,8 @@ packages=(
     # Linux tools, their Debian package and the file-manager test
     libpng-dev dpkg-dev file lintian python3-gi gir1.2-gnomedesktop-4.0 shared-mime-info
     bubblewrap
+    # the Windows installer: wixl writes it, msibuild adds what wixl cannot
+    wixl msitools
     # the contact sheet's page in a browser
     chromium chromium-driver python3-selenium
 )

@@ -3,7 +3,9 @@
 # dist/Ortholux-<version>-win64.zip: the stripped viewer, command-line tool and shell handlers
 # (OrtholuxShell.dll), the help files, a Japanese README.txt and the licence. Two runs from one
 # commit give the same bytes: no link times in the PE headers, and zip entries sorted with one
-# fixed time (the commit's, or SOURCE_DATE_EPOCH when set).
+# fixed time (the commit's, or SOURCE_DATE_EPOCH when set). The same files also go into the
+# installer dist/Ortholux-<version>-x64.msi (tools/release_msi.py, with wixl), stamped with
+# that time too.
 #
 #   ORTHOLUX_PACKAGE_BUILD_DIR  build folder, emptied first (default build/package)
 #   ORTHOLUX_DIST_DIR           where the zip goes (default dist)
@@ -42,4 +44,7 @@ files=(--binary "Ortholux.exe=$bin/Ortholux.exe"
 
 zip=$dist/Ortholux-$version-win64.zip
 python3 "$root/tools/release_zip.py" "$zip" --epoch "$epoch" --version "$version" "${files[@]}"
+msi=$dist/Ortholux-$version-x64.msi
+python3 "$root/tools/release_msi.py" "$msi" --epoch "$epoch" --version "$version" "${files[@]}"
+echo "$msi: $(stat -c %s "$msi") bytes"
 echo "$zip: $(stat -c %s "$zip") bytes; Ortholux.exe $(stat -c %s "$bin/Ortholux.exe"), OrtholuxShell.dll $(stat -c %s "$bin/OrtholuxShell.dll") bytes stripped"

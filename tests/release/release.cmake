@@ -18,6 +18,8 @@ endif()
 
 set(ORTHOLUX_RELEASE_ZIP
     ${CMAKE_BINARY_DIR}/release/dist/Ortholux-${PROJECT_VERSION}-win64.zip)
+set(ORTHOLUX_RELEASE_MSI
+    ${CMAKE_BINARY_DIR}/release/dist/Ortholux-${PROJECT_VERSION}-x64.msi)
 # Each run builds the viewer from scratch: alone, so the Wine tests never share the cores
 # with a compiler.
 add_test(NAME release.package COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/package.sh)
@@ -36,8 +38,11 @@ set_tests_properties(release.reproducible PROPERTIES
     RUN_SERIAL TRUE
     TIMEOUT 1500)
 
-if(TEST e2e.test_release)
-    set_property(TEST e2e.test_release APPEND PROPERTY ENVIRONMENT
-                 "ORTHOLUX_RELEASE_ZIP=${ORTHOLUX_RELEASE_ZIP}")
-    set_tests_properties(e2e.test_release PROPERTIES FIXTURES_REQUIRED release_zip)
-endif()
+foreach(module test_release test_msi)
+    if(TEST e2e.${module})
+        set_property(TEST e2e.${module} APPEND PROPERTY ENVIRONMENT
+                     "ORTHOLUX_RELEASE_ZIP=${ORTHOLUX_RELEASE_ZIP}"
+                     "ORTHOLUX_RELEASE_MSI=${ORTHOLUX_RELEASE_MSI}")
+        set_tests_properties(e2e.${module} PROPERTIES FIXTURES_REQUIRED release_zip)
+    endif()
+endforeach()

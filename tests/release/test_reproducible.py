@@ -1,6 +1,6 @@
 """scripts/package.sh run a second time, in another build folder, writes the same bytes as
-the run CTest made first (ORTHOLUX_RELEASE_ZIP): no time, path or order of the build gets
-into the zip or the programs in it."""
+the run CTest made first (ORTHOLUX_RELEASE_ZIP, and the installer beside it): no time, path
+or order of the build gets into the zip, the installer or the programs in them."""
 import os
 import shutil
 import subprocess
@@ -38,6 +38,8 @@ class Reproducible(unittest.TestCase):
         self.assertTrue(second.is_file(), f"the second run wrote no {first.name}")
         self.assertEqual(differing_entries(first, second), [])
         self.assertEqual(first.read_bytes(), second.read_bytes())
+        msi = first.name.replace("-win64.zip", "-x64.msi")
+        self.assertEqual((work / "dist" / msi).read_bytes(), (first.parent / msi).read_bytes())
 
 
 if __name__ == "__main__":

@@ -57,6 +57,14 @@ def release_zip():
     return path
 
 
+def release_msi():
+    """The installer scripts/package.sh wrote beside the zip."""
+    path = Path(_required_env("ORTHOLUX_RELEASE_MSI"))
+    if not path.is_file():
+        raise MissingProgram(f"{path} does not exist: run scripts/package.sh")
+    return path
+
+
 def fixtures():
     """The folder of real drawings (with expected.tsv), or None where it is absent."""
     value = os.environ.get("ORTHOLUX_FIXTURES")
