@@ -9,7 +9,6 @@ import csv
 import importlib.util
 import os
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
@@ -18,6 +17,9 @@ import urllib.parse
 from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e",
+                                "harness"))
+import thumbimage  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
 
 REPO = Path(__file__).resolve().parents[2]
@@ -31,11 +33,6 @@ def sample_drawing():
     module = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(module)
     return module.drawing()
-
-
-def png_size(data):
-    assert data[:8] == b"\x89PNG\r\n\x1a\n"
-    return struct.unpack(">II", data[16:24])
 
 
 def start_browser():
@@ -131,12 +128,13 @@ class ContactSheet(unittest.TestCase):
                          os.path.abspath(os.fsencode(path)))
 
     def check_picture(self, sheet, tile, path, size):
-        """Loaded, at its own size, holding the thumbnailer's PNG for that size."""
+        """Loaded, at its own size, with the pixels the thumbnailer writes for that size."""
         natural_w, natural_h, w, h, src = tile["image"]
         self.assertTrue(src.startswith("thumb-") and src.endswith(".png"), src)
-        png = (sheet / src).read_bytes()
-        self.assertEqual(png, self.thumbnailer_png(path, size))
-        self.assertEqual((natural_w, natural_h), png_size(png))
+        png = thumbimage.Png((sheet / src).read_bytes())
+        expected = thumbimage.Png(self.thumbnailer_png(path, size))
+        self.assertEqual((natural_w, natural_h), (expected.width, expected.height))
+        self.assertEqual(png.rgba(), expected.rgba())
         self.assertEqual((w, h), (natural_w, natural_h))
 
     def test_names_that_need_escaping_in_natural_order(self):
