@@ -15,6 +15,8 @@ packages=(
     bubblewrap
     # the Windows installer: wixl writes it, msibuild adds what wixl cannot
     wixl msitools
+    # the contact sheet's page in a browser
+    chromium chromium-driver python3-selenium
 )
 
 missing=()

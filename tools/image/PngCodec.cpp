@@ -51,21 +51,22 @@ bool Writable(const RgbaImage& image, std::string& error) {
     return false;
 }
 
-png_image WriterFor(const RgbaImage& image) {
+png_image WriterFor(const RgbaImage& image, PngEffort effort = PngEffort::Smaller) {
     png_image png;
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGBA;
+    if (effort == PngEffort::Faster) png.flags |= PNG_IMAGE_FLAG_FAST;
     return png;
 }
 
 }  // namespace
 
-bool EncodePng(const RgbaImage& image, std::FILE* out, std::string& error) {
+bool EncodePng(const RgbaImage& image, std::FILE* out, std::string& error, PngEffort effort) {
     if (!Writable(image, error)) return false;
-    png_image png = WriterFor(image);
+    png_image png = WriterFor(image, effort);
     if (!png_image_write_to_stdio(&png, out, 0, image.pixels.data(), 0, nullptr)) {
         error = png.message;
         return false;

@@ -15,8 +15,15 @@ bool DecodePng(std::span<const uint8_t> file, RgbaImage& image, std::string& err
 // DecodePng as the core's PngDecoder: throws PngError instead.
 RgbaImage DecodePngOrThrow(std::span<const uint8_t> file);
 
+// How hard the encoder compresses: the same pixels either way.
+enum class PngEffort {
+    Smaller,  // libpng's defaults: every row filter tried, zlib's default level
+    Faster,   // fewer filters and a lower level, for many thumbnails at once (the contact sheet)
+};
+
 // Writes `image` as an 8-bit RGBA PNG to `out`. On failure returns false with `error`.
-bool EncodePng(const RgbaImage& image, std::FILE* out, std::string& error);
+bool EncodePng(const RgbaImage& image, std::FILE* out, std::string& error,
+               PngEffort effort = PngEffort::Smaller);
 
 // The same PNG into memory.
 bool EncodePngToMemory(const RgbaImage& image, std::vector<uint8_t>& out, std::string& error);

@@ -7,6 +7,41 @@ namespace {
 
 bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
 
+constexpr int kLargestSize = 4096;  // as the thumbnailer's
+
+bool TakesValue(const std::string& arg) {
+    return arg == "--output-dir" || arg == "--contact-sheet" || arg == "-s" || arg == "--size";
+}
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; false for another option.
+bool OptionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+                 std::string& value, std::string& error) {
+    const std::string& arg = args[i];
+    if (arg.rfind(name + "=", 0) == 0) {
+        value = arg.substr(name.size() + 1);
+    } else if (arg != name) {
+        return false;
+    } else if (i + 1 < args.size()) {
+        value = args[++i];
+    } else {
+        value.clear();
+    }
+    if (value.empty()) error = name + " needs a folder";
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& size) {
+    if (text.empty()) return false;
+    long value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+        if (value > kLargestSize) return false;
+    }
+    size = static_cast<int>(value);
+    return size > 0;
+}
+
 bool IsExistingDrawing(const std::string& arg) {
     std::error_code ignored;
     return IsDrawingName(arg) && std::filesystem::is_regular_file(arg, ignored);
@@ -24,7 +59,7 @@ bool WantsHelp(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--") return false;
         if (args[i] == "--help" || args[i] == "-h") return true;
-        if (args[i] == "--output-dir") ++i;
+        if (TakesValue(args[i])) ++i;
     }
     return false;
 }
@@ -45,6 +80,7 @@ std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& ar
                                               std::string& error) {
     BatchOptions options;
     bool operandsOnly = false;
+    bool sizeGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (operandsOnly || !IsOption(arg)) {
@@ -59,17 +95,15 @@ std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& ar
             options.recursive = true;
         } else if (arg == "--png") {
             options.png = true;
-        } else if (arg == "--output-dir" || arg.rfind("--output-dir=", 0) == 0) {
-            const bool joined = arg.size() > 12;
-            if (!joined && i + 1 == args.size()) {
-                error = "--output-dir needs a folder";
+        } else if (OptionValue(args, i, "--output-dir", options.outputDir, error) ||
+                   OptionValue(args, i, "--contact-sheet", options.contactSheet, error)) {
+            if (!error.empty()) return std::nullopt;
+        } else if (arg == "-s" || arg == "--size") {
+            if (i + 1 == args.size() || !ParseSize(args[++i], options.size)) {
+                error = arg + " needs a size from 1 to 4096";
                 return std::nullopt;
             }
-            options.outputDir = joined ? arg.substr(13) : args[++i];
-            if (options.outputDir.empty()) {
-                error = "--output-dir needs a folder";
-                return std::nullopt;
-            }
+            sizeGiven = true;
         } else {
             error = "unknown option " + arg;
             return std::nullopt;
@@ -77,6 +111,14 @@ std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& ar
     }
     if (options.operands.empty()) {
         error = "no DRAWING or FOLDER given";
+        return std::nullopt;
+    }
+    if (!options.contactSheet.empty() && !options.outputDir.empty()) {
+        error = "--contact-sheet and --output-dir cannot go together";
+        return std::nullopt;
+    }
+    if (sizeGiven && options.contactSheet.empty()) {
+        error = "-s needs --contact-sheet";
         return std::nullopt;
     }
     if (options.png && options.outputDir.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 // The batch form's command line:
 //   ortholux-preview [-r] [--output-dir DIR] [--png] [--] DRAWING|FOLDER...
+//   ortholux-preview --contact-sheet OUTDIR [-r] [-s SIZE] [--] DRAWING|FOLDER...
 // It is chosen when an option is given, when there are more than two operands, when the
 // first operand is a folder, or when the second is an existing *.dwg file; otherwise the
 // single-file form DRAWING [OUTPUT] stays as it is.
@@ -12,15 +13,17 @@
 struct BatchOptions {
     bool recursive = false;
     bool png = false;
-    std::string outputDir;  // empty: report only
+    std::string outputDir;     // empty: report only
+    std::string contactSheet;  // the contact sheet's folder; empty: none
+    int size = 256;            // its thumbnails' limit, as the thumbnailer's -s
     std::vector<std::string> operands;
 };
 
 // A *.dwg name, in any case.
 bool IsDrawingName(const std::filesystem::path& path);
 
-// True when -h or --help stands among `args` as an option: not after "--", not as the folder
-// of --output-dir.
+// True when -h or --help stands among `args` as an option: not after "--", not as the value
+// of --output-dir, --contact-sheet or -s.
 bool WantsHelp(const std::vector<std::string>& args);
 
 // True when `args` (without the program name) ask for the batch form.

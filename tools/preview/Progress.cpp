@@ -28,9 +28,9 @@ bool IsTerminal(std::FILE* stream) { return ORTHOLUX_ISATTY(ORTHOLUX_FILENO(stre
 
 }  // namespace
 
-Progress::Progress(std::size_t total)
+Progress::Progress(std::size_t total, bool linesOnStdout)
     : total_(total),
-      enabled_(IsTerminal(stderr) && !IsTerminal(stdout)),
+      enabled_(IsTerminal(stderr) && !(linesOnStdout && IsTerminal(stdout))),
       startMs_(NowMs()),
       lastMs_(startMs_) {}
 

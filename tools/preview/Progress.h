@@ -1,12 +1,12 @@
 #pragma once
 // "done/total" on standard error while a long batch run goes on, only when someone watches
-// it on a terminal and standard output (the per-drawing lines) goes elsewhere.
+// it on a terminal and standard output (the per-drawing lines, if any) goes elsewhere.
 #include <cstddef>
 #include <cstdint>
 
 class Progress {
   public:
-    explicit Progress(std::size_t total);
+    explicit Progress(std::size_t total, bool linesOnStdout = true);
     ~Progress();
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;

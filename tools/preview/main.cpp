@@ -8,6 +8,7 @@
 
 #include "BatchOptions.h"
 #include "BatchRun.h"
+#include "ContactSheet.h"
 #include "Error.h"
 #include "PngConvert.h"
 #include "PreviewLine.h"
@@ -21,6 +22,7 @@ enum ExitCode { kReady = 0, kFailed = 1, kUsage = 2, kNothingToShow = 3 };
 const char kUsageText[] =
     "usage: ortholux-preview DRAWING [OUTPUT]\n"
     "       ortholux-preview [-r] [--output-dir DIR [--png]] [--] DRAWING|FOLDER...\n"
+    "       ortholux-preview --contact-sheet OUTDIR [-r] [-s SIZE] [--] DRAWING|FOLDER...\n"
     "       ortholux-preview -h|--help\n"
     "\n"
     "Finds the thumbnail of a DWG drawing and prints one line:\n"
@@ -40,7 +42,13 @@ const char kUsageText[] =
     "subfolders), \"Error MESSAGE\" after the tab for a drawing that fails, and a summary\n"
     "on standard error. --output-dir writes DIR/NAME.bmp or .png (subfolders kept),\n"
     "--png converts every image to PNG. Exit status: 0 all Ready, 3 some with nothing\n"
-    "to show, 1 any failed, 2 wrong usage.\n";
+    "to show, 1 any failed, 2 wrong usage.\n"
+    "\n"
+    "--contact-sheet writes OUTDIR/index.html, one page that shows every drawing's\n"
+    "thumbnail (OUTDIR/thumb-NNNNNN.png, the thumbnailer's pixels scaled to fit SIZE,\n"
+    "default 256) with its path, its release and, for one without a picture, why; in\n"
+    "natural order, subfolders (-r) as sections, each tile linked to its drawing. It\n"
+    "prints the summary and exits as the batch form.\n";
 
 bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -63,10 +71,14 @@ int RunBatchCommand(const std::vector<std::string>& args) {
     if (options && options->png && !PngConversionAvailable()) {
         error = "--png: this build cannot write PNG files";
     }
+    if (options && !options->contactSheet.empty() && !PngConversionAvailable()) {
+        error = "--contact-sheet: this build cannot write PNG files";
+    }
     if (!options || !error.empty()) {
         std::cerr << "ortholux-preview: " << error << "\n\n" << kUsageText;
         return kUsage;
     }
+    if (!options->contactSheet.empty()) return RunContactSheet(*options, stderr);
     return RunBatch(*options, stdout, stderr);
 }
 

@@ -1,0 +1,221 @@
+#!/usr/bin/env python3
+"""ortholux-preview --contact-sheet, with the page opened in Debian's headless Chromium:
+every tile's picture loaded at the thumbnailer's size, its path, release and outcome shown,
+its link leading to the drawing's bytes; names that need escaping; the real drawings.
+
+    test_contact_sheet.py PREVIEW THUMBNAILER SCREENSHOT_FOLDER
+"""
+import csv
+import importlib.util
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+import urllib.parse
+from pathlib import Path
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e",
+                                "harness"))
+import thumbimage  # noqa: E402
+from test_preview_cli import drawing  # noqa: E402
+
+REPO = Path(__file__).resolve().parents[2]
+FIXTURES = REPO.parent / "shared" / "fixtures" / "dwg"
+TOOL = THUMBNAILER = ARTEFACTS = None
+
+
+def sample_drawing():
+    """The floor plan of tools/make_sample_drawing.py: release 1015, 200x140."""
+    spec = importlib.util.spec_from_file_location("sample", REPO / "tools/make_sample_drawing.py")
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module.drawing()
+
+
+def start_browser():
+    try:
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+    except ImportError:
+        raise unittest.SkipTest("python3-selenium is not installed (scripts/deps.sh)")
+    if not shutil.which("chromedriver") or not shutil.which("chromium"):
+        raise unittest.SkipTest("chromium and chromium-driver are not installed (scripts/deps.sh)")
+    options = webdriver.ChromeOptions()
+    options.binary_location = shutil.which("chromium")
+    for arg in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                "--window-size=1100,1400", "--hide-scrollbars"):
+        options.add_argument(arg)
+    return webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+
+
+# Every tile as the browser has it, once each picture has been scrolled to and has loaded.
+TILES_SCRIPT = """
+const done = arguments[arguments.length - 1];
+const images = [...document.querySelectorAll('img')];
+let next = 0;
+// A lazy picture starts loading once it comes near the view: one at a time, each scrolled to.
+const settle = () => {
+  while (next < images.length && images[next].complete) ++next;
+  if (next === images.length) return finish();
+  images[next].scrollIntoView();
+  setTimeout(settle, 20);
+};
+const finish = () => { window.scrollTo(0, 0); done([...document.querySelectorAll('section')]
+  .map(s => ({heading: s.querySelector('h2') ? s.querySelector('h2').textContent : null,
+    tiles: [...s.querySelectorAll('figure')].map(f => {
+      const img = f.querySelector('img');
+      const text = c => f.querySelector(c) ? f.querySelector(c).textContent : null;
+      return {state: f.className, path: text('.path'), release: text('.release'),
+              outcome: text('.outcome'), href: f.querySelector('.path').href,
+              image: img && [img.naturalWidth, img.naturalHeight, img.width, img.height,
+                             img.getAttribute('src')]};
+    })})));
+};
+settle();
+"""
+
+
+class ContactSheet(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.browser = start_browser()
+        cls.browser.set_script_timeout(60)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.quit()
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = Path(self.tmp.name)
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def write(self, name, data):
+        path = os.path.join(os.fsencode(self.dir / "drawings"), name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def make_sheet(self, *args, status):
+        sheet = self.dir / "sheet"
+        env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        r = subprocess.run([TOOL, "--contact-sheet", sheet, *args], capture_output=True, env=env)
+        self.assertEqual(r.returncode, status, r.stderr)
+        self.assertEqual(r.stdout, b"")
+        return sheet, r.stderr
+
+    def open_sheet(self, sheet, screenshot):
+        self.browser.get((sheet / "index.html").as_uri())
+        sections = self.browser.execute_async_script(TILES_SCRIPT)
+        self.browser.save_screenshot(str(Path(ARTEFACTS) / screenshot))
+        return sections
+
+    def thumbnailer_png(self, path, size):
+        out = self.dir / "expected.png"
+        subprocess.run([THUMBNAILER, "-s", str(size), path, out], check=True)
+        return out.read_bytes()
+
+    def check_link(self, tile, path):
+        url = urllib.parse.urlsplit(tile["href"])
+        self.assertEqual(url.scheme, "file")
+        self.assertEqual(urllib.parse.unquote_to_bytes(url.path),
+                         os.path.abspath(os.fsencode(path)))
+
+    def check_picture(self, sheet, tile, path, size):
+        """Loaded, at its own size, with the pixels the thumbnailer writes for that size."""
+        natural_w, natural_h, w, h, src = tile["image"]
+        self.assertTrue(src.startswith("thumb-") and src.endswith(".png"), src)
+        png = thumbimage.Png((sheet / src).read_bytes())
+        expected = thumbimage.Png(self.thumbnailer_png(path, size))
+        self.assertEqual((natural_w, natural_h), (expected.width, expected.height))
+        self.assertEqual(png.rgba(), expected.rgba())
+        self.assertEqual((w, h), (natural_w, natural_h))
+
+    def test_names_that_need_escaping_in_natural_order(self):
+        plan = sample_drawing()
+        names = {
+            "plan10.dwg": plan, "plan2.dwg": plan,
+            'a "<>&#?% b.dwg': plan,
+            "\u56f3\u9762.dwg".encode(): plan,                  # 図面, UTF-8
+            b"\x83\x65\x83\x58\x83\x67.dwg": plan,             # テスト, Shift-JIS
+            b"caf\xe9.dwg": plan,                               # neither: shown escaped
+            "old.dwg": drawing(code=b"1009"), "cut.dwg": drawing()[:-9],
+            "sub/plan1.dwg": plan, "sub/deeper/x.dwg": drawing(entries=3),
+        }
+        paths = {}
+        for name, data in names.items():
+            raw = name if isinstance(name, bytes) else name.encode()
+            paths[raw] = self.write(raw, data)
+        sheet, summary = self.make_sheet("-r", "-s", "100", self.dir / "drawings", status=1)
+        self.assertEqual(summary, b"ortholux-preview: 10 drawings: 7 ready, "
+                                  b"2 nothing to show, 1 failed\n")
+
+        sections = self.open_sheet(sheet, "contact_sheet_names.png")
+        folder = str(self.dir / "drawings")
+        self.assertEqual([s["heading"] for s in sections],
+                         [folder, folder + "/sub", folder + "/sub/deeper"])
+        tiles = [t for s in sections for t in s["tiles"]]
+        shown = [t["path"] for t in tiles]
+        self.assertEqual(shown, ['a "<>&#?% b.dwg', "caf\\xE9.dwg", "cut.dwg", "old.dwg",
+                                 "plan2.dwg", "plan10.dwg", "\u30c6\u30b9\u30c8.dwg",
+                                 "\u56f3\u9762.dwg", "sub/plan1.dwg", "sub/deeper/x.dwg"])
+        raw_names = [b'a "<>&#?% b.dwg', b"caf\xe9.dwg", b"cut.dwg", b"old.dwg", b"plan2.dwg",
+                     b"plan10.dwg", b"\x83\x65\x83\x58\x83\x67.dwg", "\u56f3\u9762.dwg".encode(),
+                     b"sub/plan1.dwg", b"sub/deeper/x.dwg"]
+        for tile, raw in zip(tiles, raw_names):
+            with self.subTest(raw):
+                self.check_link(tile, paths[raw])
+                if tile["state"] == "tile ready":
+                    self.check_picture(sheet, tile, paths[raw], 100)
+                    self.assertEqual((tile["release"], tile["outcome"]),
+                                     ("ACAD R2000,LT2000", None))
+        by_name = dict(zip(shown, tiles))
+        self.assertEqual(by_name["old.dwg"]["outcome"], "BelowRange 1009")
+        self.assertEqual(by_name["sub/deeper/x.dwg"]["outcome"], "NoBitmap 1015")
+        self.assertEqual(by_name["cut.dwg"]["outcome"],
+                         "Error \u30b9\u30c8\u30ea\u30fc\u30e0\u304b\u3089\u306e"
+                         "\u8aad\u307f\u8fbc\u307f\u30a8\u30e9\u30fc")  # the stream-read error
+        self.assertEqual([t["state"] for t in tiles].count("tile ready"), 7)
+        # Nothing but the page and the numbered pictures, whatever the drawings are called.
+        self.assertEqual(sorted(os.listdir(sheet)),
+                         ["index.html"] + [f"thumb-{n:06d}.png" for n in (1, 2, 5, 6, 7, 8, 9)])
+
+    def test_real_drawings(self):
+        if not (FIXTURES / "expected.tsv").is_file():
+            self.skipTest(f"{FIXTURES} is absent")
+        with open(FIXTURES / "expected.tsv", encoding="utf-8", newline="") as f:
+            expected = {row["file"]: row for row in csv.DictReader(f, delimiter="\t")}
+        sheet, _ = self.make_sheet(str(FIXTURES), status=1)
+        (section,) = self.open_sheet(sheet, "contact_sheet_fixtures.png")
+        self.assertEqual(sorted(t["path"] for t in section["tiles"]), sorted(expected))
+        for tile in section["tiles"]:
+            row = expected[tile["path"]]
+            with self.subTest(tile["path"]):
+                self.check_link(tile, FIXTURES / tile["path"])
+                if row["outcome"] == "Ready":
+                    self.check_picture(sheet, tile, FIXTURES / tile["path"], 256)
+                    self.assertEqual(tile["release"], row["status_panel1"])
+                elif row["outcome"] == "Error":
+                    self.assertTrue(tile["outcome"].startswith("Error "), tile["outcome"])
+                else:
+                    self.assertEqual(tile["outcome"], f"{row['outcome']} {row['release_code']}")
+
+    def test_wrong_usage(self):
+        for args in (["-s", "0", "x.dwg"], ["--output-dir", "o", "x.dwg"], ["--png", "x.dwg"]):
+            r = subprocess.run([TOOL, "--contact-sheet", self.dir / "s", *args],
+                               capture_output=True)
+            self.assertEqual(r.returncode, 2, args)
+        r = subprocess.run([TOOL, "-s", "64", self.dir], capture_output=True)
+        self.assertIn(b"-s needs --contact-sheet", r.stderr)
+
+
+if __name__ == "__main__":
+    TOOL, THUMBNAILER, ARTEFACTS = sys.argv[1:4]
+    os.makedirs(ARTEFACTS, exist_ok=True)
+    unittest.main(argv=sys.argv[:1] + sys.argv[4:], verbosity=2)
