@@ -40,9 +40,9 @@ def start_browser():
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
     except ImportError:
-        raise unittest.SkipTest("python3-selenium is not installed (scripts/deps.sh)")
+        raise RuntimeError("python3-selenium is not installed: run scripts/deps.sh")
     if not shutil.which("chromedriver") or not shutil.which("chromium"):
-        raise unittest.SkipTest("chromium and chromium-driver are not installed (scripts/deps.sh)")
+        raise RuntimeError("chromium and chromium-driver are not installed: run scripts/deps.sh")
     options = webdriver.ChromeOptions()
     options.binary_location = shutil.which("chromium")
     for arg in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
