@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "DisplayRules.h"
 #include "FileSystemLookup.h"
+#include "FolderDrawings.h"
 #include "Module.h"
 #include "Shortcut.h"
 #include "Ver.h"
@@ -100,6 +101,18 @@ void TMainForm1::WMDropFiles(HDROP drop) {
     if (IsDrawingFileName(path)) OpenDrawing(path);
 }
 
+void TMainForm1::StepThroughFolder(folder::StepKey key) {
+    if (stepFrom_.empty()) return;  // no drawing shown yet
+    const std::string dir = ExtractFileDir(stepFrom_);
+    const std::vector<std::string> names = FolderDrawingNames(dir);
+    const auto target =
+        folder::StepTarget(names, ExtractFileName(stepFrom_), key, ExplorerNameOrder);
+    if (!target) return;
+    const std::string path = dir + (EndsWithSeparator(dir) ? "" : "\\") + names[*target];
+    stepFrom_ = path;  // before opening: a drawing that fails is stepped past next time
+    OpenDrawing(path);
+}
+
 void TMainForm1::SetFirstPanelToHalf() { StatusBar1.SetPanelWidth(0, StatusBar1.Width() / 2); }
 
 // ---- menu commands ----
@@ -155,6 +168,28 @@ void TMainForm1::DpiChanged(int oldDpi) {
     StatusBar1.SetDpi(Dpi());  // the bar's text grows with its height
     // Panel 0 keeps its share of the bar: 50 as designed, or half after a drawing.
     StatusBar1.SetPanelWidth(0, MulDiv(StatusBar1.PanelWidth(0), Dpi(), oldDpi));
+}
+
+bool TMainForm1::KeyDown(WPARAM key) {
+    // Bare keys only: combinations stay the system's and the menu's.
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    switch (key) {
+        case VK_RIGHT:
+        case VK_NEXT:
+            StepThroughFolder(folder::StepKey::Next);
+            return true;
+        case VK_LEFT:
+        case VK_PRIOR:
+            StepThroughFolder(folder::StepKey::Previous);
+            return true;
+        case VK_HOME:
+            StepThroughFolder(folder::StepKey::First);
+            return true;
+        case VK_END:
+            StepThroughFolder(folder::StepKey::Last);
+            return true;
+    }
+    return false;
 }
 
 LRESULT TMainForm1::HandleMessage(UINT message, WPARAM w, LPARAM l) {

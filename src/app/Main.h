@@ -15,6 +15,7 @@
 #include "OpenDialog.h"
 #include "Panel.h"
 #include "StatusBar.h"
+#include "text/FolderStep.h"
 
 class TMainForm1 : public TForm {
   public:
@@ -37,11 +38,15 @@ class TMainForm1 : public TForm {
     void FormCreate() override;
     void Resized(win::Size client) override;
     void DpiChanged(int oldDpi) override;
+    bool KeyDown(WPARAM key) override;
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
   private:
     void OpenCommandLineDrawing();
     void WMDropFiles(HDROP drop);
+    // Opens the drawing of the shown one's folder that `key` leads to, as the dialog would;
+    // the folder is read afresh each time.
+    void StepThroughFolder(folder::StepKey key);
     void MenuCommand(int id);
 
     void mOpen1Click();
@@ -60,6 +65,10 @@ class TMainForm1 : public TForm {
     display::OuterSize ImageFrame() const;
 
     HelpRequest help_;
+    // Where stepping goes on from: the drawing shown last, or the one a step opened last,
+    // even if it showed nothing or failed, so that a step never sticks on it. Empty until a
+    // drawing has been shown.
+    std::string stepFrom_;
 };
 
 // The one main window, set while it exists.

@@ -39,6 +39,7 @@ void TMainForm1::OpenDrawing(const std::string& path) {
 
 void TMainForm1::ShowDrawingInfo(const std::string& path, const std::string& releaseCode,
                                  int32_t width, int32_t height) {
+    stepFrom_ = path;
     StatusBar1.SetPanelText(0, ExtractFileTitle(path));
     StatusBar1.SetPanelText(1, display::ReleaseLabel(releaseCode));
     SizeToThumbnail(display::DrawingOuterSize(releaseCode, width, height, Dpi()));

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "Error.h"
+#include "Form.h"
 #include "TaskWindows.h"
 #include "text/ErrorText.h"
 
@@ -65,6 +66,17 @@ void TApplication::Run() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (IsModelessDialogMessage(message)) continue;
+        // Menus and message boxes run loops of their own: keys meant for them never get here.
+        // What a key does may throw, and this is no window procedure: the error box shows it
+        // as the window thunk would.
+        bool taken = false;
+        try {
+            taken = mainForm_ && mainForm_->PreviewKey(message);
+        } catch (...) {
+            taken = true;  // a key that failed was still this form's
+            ShowException(std::current_exception());
+        }
+        if (taken) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -95,6 +95,12 @@ void TForm::ShowCentered() {
     UpdateWindow(Handle());
 }
 
+bool TForm::PreviewKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || !Handle()) return false;
+    if (message.hwnd != Handle() && !IsChild(Handle(), message.hwnd)) return false;
+    return KeyDown(message.wParam);
+}
+
 int TForm::ShowModal() {
     modalResult_ = 0;
     modal_ = true;

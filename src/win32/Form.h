@@ -53,6 +53,10 @@ class TForm : public win::WindowBase {
 
     HFONT Font() const { return font_.Get(); }
 
+    // A key press meant for this form or any window in it, seen by the message loop before
+    // the window with the focus gets it; true when KeyDown took it.
+    bool PreviewKey(const MSG& message);
+
     // The dots per inch the form is laid out for, and a length designed at 96 at that
     // setting.
     int Dpi() const { return dpi_; }
@@ -70,6 +74,9 @@ class TForm : public win::WindowBase {
     // The setting changed from `oldDpi` to Dpi(), the form's font is already remade and the
     // window already has its new rectangle: lay the components out again.
     virtual void DpiChanged(int /*oldDpi*/) {}
+    // A WM_KEYDOWN for the form or any of its windows, wherever the focus sits; true when
+    // taken, so that the focused window never sees it.
+    virtual bool KeyDown(WPARAM /*key*/) { return false; }
 
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
