@@ -25,7 +25,7 @@ import tempfile
 import time
 from pathlib import Path
 
-from batch_bench import make_folder
+from batch_bench import make_folder, timed
 
 REPO = Path(__file__).resolve().parents[1]
 
@@ -33,12 +33,6 @@ REPO = Path(__file__).resolve().parents[1]
 def cpu_seconds():
     usage = resource.getrusage(resource.RUSAGE_CHILDREN)
     return usage.ru_utime + usage.ru_stime
-
-
-def timed(command, **kwargs):
-    start = time.perf_counter()
-    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kwargs)
-    return time.perf_counter() - start
 
 
 def main():

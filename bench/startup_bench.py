@@ -153,9 +153,16 @@ class Contender:
     def time_start(self, session, pixels):
         if pixels.shows(self.probes):
             raise RuntimeError(f"{self.name}: its picture is on screen before the start")
+        proc = self.time_until_shown(pixels, lambda: session.start(self.exe, self.args))
+        self.end(session, proc, pixels)
+        return self.times[-1]
+
+    def time_until_shown(self, pixels, action):
+        """Runs action() and records the seconds until this contender's picture is on
+        screen (and how often the screen was looked at); returns what action() returned."""
         looks = 0
         started = time.perf_counter()
-        proc = session.start(self.exe, self.args)
+        result = action()
         while True:
             looks += 1
             if pixels.shows(self.probes):
@@ -166,8 +173,7 @@ class Contender:
             time.sleep(POLL_INTERVAL)
         self.times.append(elapsed)
         self.looks.append(looks)
-        self.end(session, proc, pixels)
-        return elapsed
+        return result
 
     def end(self, session, proc, pixels):
         """Closes the program and waits until it has ended and its window has left the

@@ -76,21 +76,9 @@ class Stepper(Contender):
             raise TimeoutError("the viewer does not get the keys")
         if pixels.shows(self.probes):
             raise RuntimeError("step: b.dwg is on screen before the key")
-        looks = 0
-        started = time.perf_counter()
-        self.key.right()
-        while True:
-            looks += 1
-            if pixels.shows(self.probes):
-                elapsed = time.perf_counter() - started
-                break
-            if time.perf_counter() - started > TIMEOUT:
-                raise TimeoutError(f"step: not on screen after {TIMEOUT} s")
-            time.sleep(POLL_INTERVAL)
-        self.times.append(elapsed)
-        self.looks.append(looks)
+        self.time_until_shown(pixels, self.key.right)
         self.end(session, proc, pixels)
-        return elapsed
+        return self.times[-1]
 
 
 def probes_of(session, pixels, contender):

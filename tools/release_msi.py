@@ -15,7 +15,6 @@ rows go in afterwards with msibuild. It also stamps the package with the current
 random package code: both are replaced, the times by SECONDS and the code by one derived
 from the package's contents, so the same inputs give the same bytes.
 """
-import argparse
 import hashlib
 import os
 import re
@@ -28,7 +27,7 @@ from pathlib import Path
 from xml.sax.saxutils import quoteattr
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from release_zip import _ZIP_EPOCH, _pair, windows_text  # noqa: E402
+from release_zip import _ZIP_EPOCH, release_arguments  # noqa: E402
 
 # Fixed for ever: Windows Installer finds older versions to replace by it.
 UPGRADE_CODE = uuid.UUID("8d7c9a4e-3b51-4f0e-9c62-1a5e0b7f4d23")
@@ -285,21 +284,8 @@ def build(output, version, epoch, entries):
 
 
 def main(argv):
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("output", type=Path)
-    parser.add_argument("--epoch", type=int, required=True)
-    parser.add_argument("--version", required=True)
-    parser.add_argument("--binary", type=_pair, action="append", default=[])
-    parser.add_argument("--text", type=_pair, action="append", default=[])
-    args = parser.parse_args(argv)
-    entries = {name: path.read_bytes() for name, path in args.binary}
-    entries.update({name: windows_text(path.read_bytes(), args.version)
-                    for name, path in args.text})
-    if len(entries) != len(args.binary) + len(args.text):
-        parser.error("two files of the same name")
-    build(args.output, args.version, args.epoch, entries)
+    build(*release_arguments(argv, __doc__.splitlines()[0]))
     return 0
-
 
 if __name__ == "__main__":
     sys.exit(main(sys.argv[1:]))

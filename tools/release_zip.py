@@ -49,8 +49,10 @@ def _pair(text):
     return name, Path(path)
 
 
-def main(argv):
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def release_arguments(argv, description):
+    """(OUTPUT, VERSION, EPOCH, {name: bytes}) of a release tool's command line; --text
+    files become Shift-JIS with CRLF."""
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument("output", type=Path)
     parser.add_argument("--epoch", type=int, required=True)
     parser.add_argument("--version", required=True)
@@ -65,12 +67,16 @@ def main(argv):
         entries[name] = windows_text(path.read_bytes(), args.version)
     if len(entries) != len(args.binary) + len(args.text):
         parser.error("two files of the same name")
-    args.output.parent.mkdir(parents=True, exist_ok=True)
-    partial = args.output.with_name(args.output.name + ".part")
-    write_zip(partial, entries, args.epoch)
-    partial.replace(args.output)
-    return 0
+    return args.output, args.version, args.epoch, entries
 
+
+def main(argv):
+    output, _, epoch, entries = release_arguments(argv, __doc__.splitlines()[0])
+    output.parent.mkdir(parents=True, exist_ok=True)
+    partial = output.with_name(output.name + ".part")
+    write_zip(partial, entries, epoch)
+    partial.replace(output)
+    return 0
 
 if __name__ == "__main__":
     sys.exit(main(sys.argv[1:]))
