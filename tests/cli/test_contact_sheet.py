@@ -6,7 +6,6 @@ its link leading to the drawing's bytes; names that need escaping; the real draw
     test_contact_sheet.py PREVIEW THUMBNAILER SCREENSHOT_FOLDER
 """
 import csv
-import importlib.util
 import os
 import shutil
 import subprocess
@@ -22,6 +21,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import thumbimage  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                "tools"))
+import make_sample_drawing  # noqa: E402
+
 REPO = Path(__file__).resolve().parents[2]
 FIXTURES = REPO.parent / "shared" / "fixtures" / "dwg"
 TOOL = THUMBNAILER = ARTEFACTS = None
@@ -29,10 +32,7 @@ TOOL = THUMBNAILER = ARTEFACTS = None
 
 def sample_drawing():
     """The floor plan of tools/make_sample_drawing.py: release 1015, 200x140."""
-    spec = importlib.util.spec_from_file_location("sample", REPO / "tools/make_sample_drawing.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module.drawing()
+    return make_sample_drawing.drawing()
 
 
 def start_browser():
