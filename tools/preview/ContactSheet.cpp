@@ -19,6 +19,7 @@
 #include "ReplacingFile.h"
 #include "SheetPage.h"
 #include "SheetText.h"
+#include "TerminalText.h"
 #include "image/ThumbnailPicture.h"
 #include "text/NaturalOrder.h"
 
@@ -108,13 +109,8 @@ std::vector<SheetSection> CollectSections(const BatchOptions& options) {
 
 // The file-open error holds the caller's path, which is not Shift-JIS like the text around it.
 std::string ErrorForPage(const AppError& error, const std::string& path) {
-    const std::string pattern = msg::kFileOpen;
-    if (error.Message() == FormatMessageText(pattern, path)) {
-        const auto at = pattern.find("%s");
-        return ShiftJisToUtf8(pattern.substr(0, at)) + PathForPage(path) +
-               ShiftJisToUtf8(pattern.substr(at + 2));
-    }
-    return ShiftJisToUtf8(error.Message());
+    return ErrorWithPath(error, path, PathForPage(path),
+                         [](const std::string& text) { return ShiftJisToUtf8(text); });
 }
 
 void MakeTile(SheetTile& tile, const fs::path& sheetFolder, int size) {
