@@ -9,6 +9,7 @@ can ask for exactly the case it is about.
 import struct
 from pathlib import Path
 
+from .screen import encode_png
 from .thumbimage import Picture
 
 # Palette indices of the quadrant picture. Black and white are exchanged by the viewer.
@@ -92,3 +93,26 @@ def write(path, **kwargs):
     path.parent.mkdir(parents=True, exist_ok=True)
     path.write_bytes(drawing(**kwargs))
     return path
+
+
+def diagonals_png(size, spacing=64, ink=(0, 0, 0), ground=(255, 255, 255)):
+    """A size x size PNG of one-pixel diagonals (x - y a multiple of spacing) on a plain
+    ground: what the largest stored thumbnails hold, and what a careless shrink breaks."""
+    rows = []
+    for y in range(size):
+        row = bytearray(bytes(ground) * size)
+        for x in range(y % spacing, size, spacing):
+            row[3 * x:3 * x + 3] = bytes(ink)
+        rows.append(bytes(row))
+    return encode_png(size, size, b"".join(rows))
+
+
+def with_thumbnail(drawing_bytes, thumb):
+    """A real drawing with `thumb` appended and its directory's bitmap entry (start S at
+    D+31, length L at D+35) pointed at it; the drawing's own thumbnail stays, unused."""
+    data = bytearray(drawing_bytes)
+    directory = struct.unpack_from("<I", data, 13)[0]
+    if data[directory + 20] != 2:
+        raise ValueError("the drawing has no two-entry thumbnail directory")
+    struct.pack_into("<II", data, directory + 31, len(data), len(thumb))
+    return bytes(data) + thumb

@@ -56,12 +56,17 @@ class Shot:
         return total
 
     def save_png(self, path):
-        def chunk(kind, body):
-            return (struct.pack(">I", len(body)) + kind + body
-                    + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-        stride = self.width * 3
-        raw = b"".join(b"\0" + self.rgb[y * stride:(y + 1) * stride] for y in range(self.height))
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
         with open(path, "wb") as f:
-            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-                    + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+            f.write(encode_png(self.width, self.height, self.rgb))
+
+
+def encode_png(width, height, rgb):
+    """An 8-bit RGB PNG file of rows of packed RGB bytes, top row first."""
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body
+                + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+    stride = width * 3
+    raw = b"".join(b"\0" + rgb[y * stride:(y + 1) * stride] for y in range(height))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
