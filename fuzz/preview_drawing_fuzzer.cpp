@@ -1,6 +1,7 @@
 // A drawing end to end, as the viewer opens one: the header, the rebuilt BMP image, then the
-// decoder on that image.
+// decoder on that image; and its release code as the tools print it.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include <string_view>
 
 #include "DibChecks.h"
+#include "ReleaseName.h"
 #include "preview/Preview.h"
+#include "text/ControlEscape.h"
 
 namespace {
 
@@ -43,6 +46,38 @@ __attribute__((no_sanitize("coverage"))) void CheckRebuilt(const std::vector<uin
     FUZZ_CHECK(std::memcmp(rebuilt + at, thumbnail.data() + at, thumbnail.size() - at) == 0);
 }
 
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// What the tools print of a drawing's bytes: no control byte gets through, and the bytes
+// come back from the escaped text (every "\x" in it is an escape). A Windows path keeps
+// everything but the control bytes.
+void CheckEscaped(std::string_view raw) {
+    const std::string escaped = EscapeControls(raw);
+    FUZZ_CHECK(std::none_of(escaped.begin(), escaped.end(), IsControl));
+    std::string back;
+    for (std::size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped[i] != '\\') {
+            back += escaped[i];
+            continue;
+        }
+        FUZZ_CHECK(i + 3 < escaped.size() && escaped[i + 1] == 'x');
+        back += static_cast<char>(std::stoi(escaped.substr(i + 2, 2), nullptr, 16));
+        i += 3;
+    }
+    FUZZ_CHECK(back == raw);
+    std::string path;
+    for (const char c : raw) {
+        if (!IsControl(c)) {
+            path += c;
+            continue;
+        }
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+        path += hex;
+    }
+    FUZZ_CHECK(EscapeControls(raw, EscapeStyle::ShiftJisPath) == path);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -57,6 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     FUZZ_CHECK(size >= 6 && info.releaseCode.size() <= 4);
     FUZZ_CHECK(info.releaseCode.find('\0') == std::string::npos);
+    CheckEscaped(info.releaseCode);
+    CheckEscaped(
+        std::string_view(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 64)));
+    const std::string name = display::ReleaseName(info.releaseCode);
+    FUZZ_CHECK(std::none_of(name.begin(), name.end(), IsControl));
     const std::string_view lowest = "1012";
     FUZZ_CHECK((outcome == PreviewOutcome::BelowRange) ==
                std::lexicographical_compare(info.releaseCode.begin(), info.releaseCode.end(),
