@@ -203,7 +203,7 @@ class ContactSheet(unittest.TestCase):
             os.remove(self.dir / "drawings" / f"plan{n}.dwg")
         self.write(b"z.dwg", drawing(code=b"2\n\x1b\\"))
         lock_folder(os.fsencode(self.dir / "drawings" / "locked"))
-        others = ["notes.txt", "thumb-1.png", "thumb-000009.png.part"]
+        others = ["notes.txt", "thumb-1.png"]
         for name in others:
             (sheet / name).write_bytes(b"not ours")
         (sheet / "thumb-000010.png").mkdir()

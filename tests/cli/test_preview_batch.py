@@ -22,8 +22,7 @@ OLD = drawing(code=b"1009")
 CUT = drawing()[:-9]
 
 
-def as_nobody_if_root():
-    """Root reads any folder: an unreadable one needs the tool to run as another user."""
+def as_nobody_if_root():  # root reads any folder
     if os.geteuid() == 0:
         os.setgroups([])
         os.setgid(65534)
@@ -31,8 +30,7 @@ def as_nobody_if_root():
 
 
 def lock_folder(path):
-    """Makes `path` unreadable to the tool run with preexec_fn=as_nobody_if_root; the
-    folders above it open to all. (TemporaryDirectory removes it all the same.)"""
+    """Unreadable to the tool run with preexec_fn=as_nobody_if_root."""
     os.makedirs(path)
     os.chmod(path, 0)
     for above in (os.path.dirname(path), os.path.dirname(os.path.dirname(path))):
@@ -207,12 +205,6 @@ class BatchForm(unittest.TestCase):
             (odd, b"Ready 1015 3x2 bmp"),
             (nl.replace(b"\n", b"\\x0A").replace(b"\\.", b"\\x5C."),
              b"Ready 2\\x0A\\x1B\\x5C 3x2 bmp")])
-        # The file-open error holds the path: escaped there too.
-        gone = os.path.join(self.dir, b"gone\n\x1b.dwg")
-        r = self.run_tool(gone, "--")
-        self.assertEqual(r.stdout.count(b"\n"), 1, r.stdout)
-        self.assertNotIn(b"\x1b", r.stdout)
-        self.assertIn(b"gone\\x0A\\x1B.dwg", self.lines(r)[0][1])
 
     def test_wrong_usage(self):
         a = self.write("a.dwg", READY)
