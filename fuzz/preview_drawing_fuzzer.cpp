@@ -1,5 +1,5 @@
 // A drawing end to end, as the viewer opens one: the header, the rebuilt BMP image, then the
-// decoder on that image.
+// decoder on that image; and its release code as the tools print it.
 #include <algorithm>
 #include <cstring>
 #include <cstddef>
@@ -9,7 +9,9 @@
 #include <string_view>
 
 #include "DibChecks.h"
+#include "ReleaseName.h"
 #include "preview/Preview.h"
+#include "text/ControlEscape.h"
 
 namespace {
 
@@ -43,6 +45,29 @@ __attribute__((no_sanitize("coverage"))) void CheckRebuilt(const std::vector<uin
     FUZZ_CHECK(std::memcmp(rebuilt + at, thumbnail.data() + at, thumbnail.size() - at) == 0);
 }
 
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// What the tools print of a drawing's bytes: no control byte gets through, and the bytes
+// come back from the escaped text (every "\x" in it is an escape); none through a Windows
+// path's escaping either.
+void CheckEscaped(std::string_view raw) {
+    const std::string escaped = EscapeControls(raw);
+    FUZZ_CHECK(std::none_of(escaped.begin(), escaped.end(), IsControl));
+    std::string back;
+    for (std::size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped[i] != '\\') {
+            back += escaped[i];
+            continue;
+        }
+        FUZZ_CHECK(i + 3 < escaped.size() && escaped[i + 1] == 'x');
+        back += static_cast<char>(std::stoi(escaped.substr(i + 2, 2), nullptr, 16));
+        i += 3;
+    }
+    FUZZ_CHECK(back == raw);
+    const std::string path = EscapeControls(raw, EscapeStyle::ShiftJisPath);
+    FUZZ_CHECK(std::none_of(path.begin(), path.end(), IsControl));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -57,6 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     FUZZ_CHECK(size >= 6 && info.releaseCode.size() <= 4);
     FUZZ_CHECK(info.releaseCode.find('\0') == std::string::npos);
+    CheckEscaped(info.releaseCode);
+    CheckEscaped(
+        std::string_view(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 64)));
+    const std::string name = display::ReleaseName(info.releaseCode);
+    FUZZ_CHECK(std::none_of(name.begin(), name.end(), IsControl));
     const std::string_view lowest = "1012";
     FUZZ_CHECK((outcome == PreviewOutcome::BelowRange) ==
                std::lexicographical_compare(info.releaseCode.begin(), info.releaseCode.end(),

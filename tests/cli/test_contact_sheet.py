@@ -19,6 +19,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e",
                                 "harness"))
 import thumbimage  # noqa: E402
+from test_preview_batch import as_nobody_if_root, lock_folder  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
@@ -28,6 +29,8 @@ import make_sample_drawing  # noqa: E402
 REPO = Path(__file__).resolve().parents[2]
 FIXTURES = REPO.parent / "shared" / "fixtures" / "dwg"
 TOOL = THUMBNAILER = ARTEFACTS = None
+RELEASES = {"1012": "R13", "1014": "R14", "1015": "R2000", "1018": "R2004", "1021": "R2007",
+            "1027": "R2013"}  # those of the real drawings
 
 
 def sample_drawing():
@@ -102,10 +105,11 @@ class ContactSheet(unittest.TestCase):
             f.write(data)
         return path
 
-    def make_sheet(self, *args, status):
+    def make_sheet(self, *args, status, **kwargs):
         sheet = self.dir / "sheet"
         env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
-        r = subprocess.run([TOOL, "--contact-sheet", sheet, *args], capture_output=True, env=env)
+        r = subprocess.run([TOOL, "--contact-sheet", sheet, *args], capture_output=True, env=env,
+                           **kwargs)
         self.assertEqual(r.returncode, status, r.stderr)
         self.assertEqual(r.stdout, b"")
         return sheet, r.stderr
@@ -174,7 +178,7 @@ class ContactSheet(unittest.TestCase):
                 if tile["state"] == "tile ready":
                     self.check_picture(sheet, tile, paths[raw], 100)
                     self.assertEqual((tile["release"], tile["outcome"]),
-                                     ("ACAD R2000,LT2000", None))
+                                     ("R2000 (AC1015)", None))
         by_name = dict(zip(shown, tiles))
         self.assertEqual(by_name["old.dwg"]["outcome"], "BelowRange 1009")
         self.assertEqual(by_name["sub/deeper/x.dwg"]["outcome"], "NoBitmap 1015")
@@ -185,6 +189,34 @@ class ContactSheet(unittest.TestCase):
         # Nothing but the page and the numbered pictures, whatever the drawings are called.
         self.assertEqual(sorted(os.listdir(sheet)),
                          ["index.html"] + [f"thumb-{n:06d}.png" for n in (1, 2, 5, 6, 7, 8, 9)])
+
+    def test_a_later_run_over_fewer_drawings(self):
+        """Only the new page's pictures stay; an unreadable folder counts in the summary; a
+        release code nobody knows shows as the tools print it."""
+        for n in range(3):
+            self.write(f"plan{n}.dwg".encode(), sample_drawing())
+        os.chmod(self.dir, 0o777)
+        run = dict(preexec_fn=as_nobody_if_root)
+        sheet, _ = self.make_sheet("--size=64", self.dir / "drawings", status=0, **run)
+        self.assertEqual(thumbimage.Png((sheet / "thumb-000003.png").read_bytes()).width, 64)
+        for n in (1, 2):
+            os.remove(self.dir / "drawings" / f"plan{n}.dwg")
+        self.write(b"z.dwg", drawing(code=b"2\n\x1b\\"))
+        lock_folder(os.fsencode(self.dir / "drawings" / "locked"))
+        others = ["notes.txt", "thumb-1.png"]
+        for name in others:
+            (sheet / name).write_bytes(b"not ours")
+        (sheet / "thumb-000010.png").mkdir()
+        sheet, summary = self.make_sheet("-r", self.dir / "drawings", status=1, **run)
+        self.assertEqual(summary, b"ortholux-preview: 3 drawings: 2 ready, "
+                                  b"0 nothing to show, 1 failed\n")
+        self.assertEqual(sorted(os.listdir(sheet)),
+                         sorted(["index.html", "thumb-000001.png", "thumb-000002.png",
+                                 "thumb-000010.png"] + others))
+        sections = self.open_sheet(sheet, "contact_sheet_rerun.png")
+        self.assertEqual([(t["path"], t["release"]) for s in sections for t in s["tiles"]],
+                         [("plan0.dwg", "R2000 (AC1015)"),
+                          ("z.dwg", "unknown (2\\x0A\\x1B\\x5C)"), ("locked", None)])
 
     def test_real_drawings(self):
         if not (FIXTURES / "expected.tsv").is_file():
@@ -200,7 +232,8 @@ class ContactSheet(unittest.TestCase):
                 self.check_link(tile, FIXTURES / tile["path"])
                 if row["outcome"] == "Ready":
                     self.check_picture(sheet, tile, FIXTURES / tile["path"], 256)
-                    self.assertEqual(tile["release"], row["status_panel1"])
+                    code = row["release_code"]
+                    self.assertEqual(tile["release"], f"{RELEASES[code]} (AC{code})")
                 elif row["outcome"] == "Error":
                     self.assertTrue(tile["outcome"].startswith("Error "), tile["outcome"])
                 else:
@@ -213,6 +246,12 @@ class ContactSheet(unittest.TestCase):
             self.assertEqual(r.returncode, 2, args)
         r = subprocess.run([TOOL, "-s", "64", self.dir], capture_output=True)
         self.assertIn(b"-s needs --contact-sheet", r.stderr)
+        # Its own messages escape a path as the tool's lines do.
+        (self.dir / "file").write_bytes(b"")
+        r = subprocess.run([TOOL, "--contact-sheet", self.dir / "file" / "a\nb", self.dir],
+                           capture_output=True)
+        self.assertEqual((r.returncode, r.stderr.count(b"\n")), (1, 1), r.stderr)
+        self.assertIn(b"file/a\\x0Ab: Not a directory", r.stderr)
 
 
 if __name__ == "__main__":

@@ -22,6 +22,21 @@ OLD = drawing(code=b"1009")
 CUT = drawing()[:-9]
 
 
+def as_nobody_if_root():  # root reads any folder
+    if os.geteuid() == 0:
+        os.setgroups([])
+        os.setgid(65534)
+        os.setuid(65534)
+
+
+def lock_folder(path):
+    """Unreadable to the tool run with preexec_fn=as_nobody_if_root."""
+    os.makedirs(path)
+    os.chmod(path, 0)
+    for above in (os.path.dirname(path), os.path.dirname(os.path.dirname(path))):
+        os.chmod(above, 0o777)
+
+
 def limit_file_size():
     # Writes past 64 bytes fail with EFBIG instead of raising SIGXFSZ.
     signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
@@ -80,6 +95,16 @@ class BatchForm(unittest.TestCase):
         r = self.run_tool("-r", self.dir)
         self.assertEqual([os.path.relpath(p, self.dir) for p, _ in self.lines(r)],
                          [b"m.dwg", b"sub/deep.dwg", b"z.DWG"])
+
+    def test_an_unreadable_folder_counts_in_the_summary(self):
+        self.write("d/a.dwg", READY)
+        lock_folder(os.path.join(self.dir, b"d", b"locked"))
+        r = self.run_tool("-r", os.path.join(self.dir, b"d"), preexec_fn=as_nobody_if_root)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual([text for _, text in self.lines(r)],
+                         [b"Error cannot read folder: Permission denied", b"Ready 1015 3x2 bmp"])
+        self.assertEqual(r.stderr, b"ortholux-preview: 2 drawings: 1 ready, "
+                                   b"0 nothing to show, 1 failed\n")
 
     def test_output_dir_keeps_subfolders_and_matches_the_single_form(self):
         src = self.write("in/a.dwg", READY)
@@ -173,11 +198,13 @@ class BatchForm(unittest.TestCase):
 
     def test_names_not_utf8_and_control_characters(self):
         odd = self.write(b"\x90}\x96\xca.dwg", READY)  # Shift-JIS bytes
-        nl = self.write(b"two\nlines.dwg", READY)
+        nl = self.write(b"two\nlines\\.dwg", drawing(code=b"2\n\x1b\\"))
         r = self.run_tool(odd, nl, "--")
         self.assertEqual(r.returncode, 0)
-        self.assertEqual(self.lines(r), [(odd, b"Ready 1015 3x2 bmp"),
-                                         (nl.replace(b"\n", b"\\x0a"), b"Ready 1015 3x2 bmp")])
+        self.assertEqual(self.lines(r), [
+            (odd, b"Ready 1015 3x2 bmp"),
+            (nl.replace(b"\n", b"\\x0A").replace(b"\\.", b"\\x5C."),
+             b"Ready 2\\x0A\\x1B\\x5C 3x2 bmp")])
 
     def test_wrong_usage(self):
         a = self.write("a.dwg", READY)

@@ -53,17 +53,26 @@ class PreviewTool(unittest.TestCase):
         # black and white exchanged
         self.assertEqual(struct.unpack_from("<II", image, 54), (0xFFFFFF, 0))
 
-    def test_nothing_to_show_exits_3(self):
-        r = self.run_tool(self.write("old.dwg", drawing(code=b"1009")))
-        self.assertEqual((r.returncode, r.stdout), (3, b"BelowRange 1009\n"))
-        r = self.run_tool(self.write("three.dwg", drawing(entries=3)))
-        self.assertEqual((r.returncode, r.stdout), (3, b"NoBitmap 1015\n"))
+    def test_one_line_whatever_the_release_code_holds(self):
+        # A drawing's bytes never reach the terminal raw: control bytes and "\\" as \xHH.
+        rows = [(drawing(code=b"1009"), 3, b"BelowRange 1009\n"),
+                (drawing(entries=3), 3, b"NoBitmap 1015\n"),
+                (drawing(code=b"2\n\x1b\\"), 0, b"Ready 2\\x0A\\x1B\\x5C 3x2 bmp\n"),
+                (drawing(code=b"1\r\n\x7f"), 3, b"BelowRange 1\\x0D\\x0A\\x7F\n"),
+                (drawing(code=b"\xe5\x9b\xb3"), 0, "Ready \u56f3 3x2 bmp\n".encode())]
+        for data, status, line in rows:
+            with self.subTest(line=line):
+                r = self.run_tool(self.write("a.dwg", data))
+                self.assertEqual((r.returncode, r.stdout), (status, line))
 
     def test_errors_are_converted_to_the_terminal_encoding(self):
         missing = os.path.join(self.dir.name, "図面.dwg")
         r = self.run_tool(missing)
         self.assertEqual(r.returncode, 1)
         self.assertEqual(r.stderr.decode("utf-8"), "ファイル %s は開けません\n" % missing)
+        r = self.run_tool(os.path.join(self.dir.name, "two\nlines\x1b\\.dwg"))
+        self.assertEqual(r.stderr.decode("utf-8"), "ファイル %s は開けません\n" % os.path.join(
+            self.dir.name, "two\\x0Alines\\x1B\\x5C.dwg"))
         r = self.run_tool(self.write("cut.dwg", drawing()[:-9]))
         self.assertEqual(r.returncode, 1)
         self.assertEqual(r.stderr.decode("utf-8"), "ストリームからの読み込みエラー\n")

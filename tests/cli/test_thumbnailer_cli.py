@@ -54,20 +54,28 @@ class Thumbnailer(unittest.TestCase):
 
     def test_failures_leave_output_untouched_with_one_line_why(self):
         out = self.write("keep.png", b"earlier thumbnail")
-        cases = [(self.write("old.dwg", drawing(code=b"1009")), 3),
-                 (self.write("cut.dwg", WIDE[:200]), 1),
-                 (os.path.join(self.dir, "missing.dwg"), 1),
-                 ("http://example.com/a.dwg", 1)]
-        for src, status in cases:
+        # The drawing's bytes and name reach the line escaped: control bytes and "\\" as \xHH.
+        cases = [(self.write("old.dwg", drawing(code=b"1009")), 3, b"release 1009 carries"),
+                 (self.write("cut.dwg", WIDE[:200]), 1, b"cut.dwg: "),
+                 (os.path.join(self.dir, "missing.dwg"), 1, b"missing.dwg: "),
+                 ("http://example.com/a.dwg", 1, b"http://example.com/a.dwg: "),
+                 (self.write("two\nlines.dwg", drawing(code=b"1\n\x1b\\")), 3,
+                  b"two\\x0Alines.dwg: release 1\\x0A\\x1B\\x5C carries"),
+                 (self.write("esc.dwg", drawing(code=b"2\x1b[J", entries=3)), 3,
+                  b"release 2\\x1B[J holds"),
+                 (os.path.join(self.dir, "gone\x1b[2J.dwg"), 1, b"gone\\x1B[2J.dwg \xe3")]
+        for src, status, shown in cases:
             with self.subTest(src=src):
                 r = self.run_tool(src, out)
                 self.assertEqual(r.returncode, status)
                 self.assertEqual(r.stderr.count(b"\n"), 1, r.stderr)
+                self.assertNotIn(b"\x1b", r.stderr)
+                self.assertIn(shown, r.stderr)
                 self.assertTrue(r.stderr.startswith(b"ortholux-thumbnailer: "), r.stderr)
                 with open(out, "rb") as f:
                     self.assertEqual(f.read(), b"earlier thumbnail")
         self.assertEqual(sorted(os.listdir(self.dir)),
-                         ["cut.dwg", "keep.png", "old.dwg"])
+                         ["cut.dwg", "esc.dwg", "keep.png", "old.dwg", "two\nlines.dwg"])
 
     def test_unwritable_output_fails(self):
         src = self.write("a.dwg", WIDE)

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string_view>
+#include <utility>
 
 #include "DisplayRules.h"
+#include "ReleaseName.h"
 
 namespace {
 
@@ -22,6 +25,21 @@ TEST(ReleaseLabel, KnownCodesAndTheRest) {
     for (const char* other : {"1018", "1013", "101", "10150", "", "9999"}) {
         EXPECT_STREQ(display::ReleaseLabel(other), "unknon") << other;
     }
+}
+
+// A crafted code comes out as the tools print it: 1, LF, ESC, "\".
+TEST(ReleaseName, AsPeopleNameItAndTheCodeOtherwise) {
+    const std::pair<std::string_view, const char*> names[] = {
+        {"1012", "R13 (AC1012)"},
+        {"1015", "R2000 (AC1015)"},
+        {"1032", "R2018 (AC1032)"},
+        {"1009", "R11/R12 (AC1009)"},
+        {"1002", "R2.5 (AC1002)"},
+        {"1013", "unknown (1013)"},
+        {"", "unknown ()"},
+        {"\x90}\xFF", "unknown (\x90}\xFF)"},
+        {"1\n\x1B\\", "unknown (1\\x0A\\x1B\\x5C)"}};
+    for (const auto& [code, name] : names) EXPECT_EQ(display::ReleaseName(code), name) << code;
 }
 
 TEST(OuterSize, ScaledByOnePointFourExactly) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "text/ControlEscape.h"
 #include "text/ShiftJis.h"
 
 namespace {
@@ -122,6 +123,25 @@ TEST(ShiftJis, DrawingFileTest) {
 }
 
 }  // namespace
+
+// What the tools print of a path: on Windows "\" separators and double-byte characters stay
+// whole (表 ends in 0x5C); control bytes never pass, not even after a lead byte.
+TEST(ControlEscape, BytesAndShiftJisPaths) {
+    const struct {
+        const char* text;
+        const char* bytes;
+        const char* path;
+    } rows[] = {
+        {"C:\\図面\\表.dwg", "C:\\x5C\x90}\x96\xCA\\x5C\x95\\x5C.dwg", "C:\\図面\\表.dwg"},
+        {"a\nb\x1B[2J\x7F", "a\\x0Ab\\x1B[2J\\x7F", "a\\x0Ab\\x1B[2J\\x7F"},
+        {"\x95\n", "\x95\\x0A", "\x95\\x0A"},  // a lead byte before a line break
+        {"\x95\\\\", "\x95\\x5C\\x5C", "\x95\\\\"},  // 表 then a separator
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(EscapeControls(row.text), row.bytes) << row.text;
+        EXPECT_EQ(EscapeControls(row.text, EscapeStyle::ShiftJisPath), row.path) << row.text;
+    }
+}
 
 TEST(RelativePath, OnlyPathsWithoutARootDependOnTheCurrentDirectory) {
     for (const char* relative : {"PLAN.DWG", "sub\\PLAN.DWG", "..\\PLAN.DWG", "C:PLAN.DWG",

@@ -98,9 +98,13 @@ std::optional<BatchOptions> ParseBatchOptions(const std::vector<std::string>& ar
         } else if (OptionValue(args, i, "--output-dir", options.outputDir, error) ||
                    OptionValue(args, i, "--contact-sheet", options.contactSheet, error)) {
             if (!error.empty()) return std::nullopt;
-        } else if (arg == "-s" || arg == "--size") {
-            if (i + 1 == args.size() || !ParseSize(args[++i], options.size)) {
-                error = arg + " needs a size from 1 to 4096";
+        } else if (arg == "-s" || arg == "--size" || arg.rfind("--size=", 0) == 0) {
+            const bool joined = arg != "-s" && arg != "--size";  // "--size=N"
+            const std::string value = joined                ? arg.substr(7)
+                                      : i + 1 < args.size() ? args[++i]
+                                                            : std::string();
+            if (!ParseSize(value, options.size)) {
+                error = (joined ? std::string("--size") : arg) + " needs a size from 1 to 4096";
                 return std::nullopt;
             }
             sizeGiven = true;

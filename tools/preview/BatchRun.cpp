@@ -13,6 +13,7 @@
 #include "Progress.h"
 #include "ReplacingFile.h"
 #include "TerminalText.h"
+#include "text/ControlEscape.h"
 
 namespace fs = std::filesystem;
 
@@ -35,11 +36,14 @@ class OutputFolder {
         fs::path target = folder / item.path.stem();
         target += png ? ".png" : ".bmp";
         if (!written_.insert(target).second) {
-            return "cannot write " + target.string() + ": another drawing's image has that name";
+            return "cannot write " + PathForTerminal(target.string()) +
+                   ": another drawing's image has that name";
         }
         std::error_code error;
         fs::create_directories(folder, error);
-        if (error) return "cannot create " + folder.string() + ": " + error.message();
+        if (error) {
+            return "cannot create " + PathForTerminal(folder.string()) + ": " + error.message();
+        }
         if (options_.png) preview.image = ImageAsPng(std::move(preview));
         const std::vector<uint8_t>& bytes = preview.image;
         const auto writeBytes = [&](std::FILE* file, std::string& why) {
@@ -49,7 +53,7 @@ class OutputFolder {
         };
         std::string why;
         if (!WriteFileReplacing(target.string(), writeBytes, why)) {
-            return "cannot write " + target.string() + ": " + why;
+            return "cannot write " + PathForTerminal(target.string()) + ": " + why;
         }
         return {};
     }
@@ -59,10 +63,9 @@ class OutputFolder {
     std::set<fs::path> written_;
 };
 
-// Returns 0, or the errno of a failed write.
+// Returns 0, or the errno of a failed write. `text` has its paths and codes escaped already.
 int PrintLine(std::FILE* out, const fs::path& path, const std::string& text) {
-    // The text may hold the path too (the file-open error).
-    const std::string line = PathForLine(path.string()) + "\t" + PathForLine(text) + "\n";
+    const std::string line = PathForTerminal(path.string()) + "\t" + text + "\n";
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), out) == line.size()) return 0;
     return errno != 0 ? errno : EIO;
@@ -97,28 +100,11 @@ std::string ReadOne(const DrawingItem& item, const BatchOptions& options, Output
         return "Error " + ShiftJisToTerminal(msg::kOutOfMemory);
     } catch (const std::exception& error) {
         ++tally.failed;
-        return std::string("Error ") + error.what();
+        return "Error " + EscapeControls(error.what());
     }
 }
 
 }  // namespace
-
-std::string PathForLine(const std::string& path) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(path.size());
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 int RunBatch(const BatchOptions& options, std::FILE* out, std::FILE* err) {
     const DrawingWalk walk = FindDrawings(options.operands, options.recursive);
@@ -147,9 +133,9 @@ int RunBatch(const BatchOptions& options, std::FILE* out, std::FILE* err) {
         outError = errno != 0 ? errno : EIO;
     }
 
-    std::fprintf(err,
-                 "ortholux-preview: %zu drawings: %zu ready, %zu nothing to show, %zu failed\n",
-                 walk.drawings.size(), tally.ready, tally.nothing, tally.failed);
+    std::fprintf(
+        err, "ortholux-preview: %zu drawings: %zu ready, %zu nothing to show, %zu failed\n",
+        walk.drawings.size() + walk.problems.size(), tally.ready, tally.nothing, tally.failed);
     if (outError != 0) {
         std::fprintf(err, "ortholux-preview: cannot write standard output: %s\n",
                      std::strerror(outError));

@@ -7,15 +7,17 @@
 #include <malloc.h>
 #include <map>
 #include <mutex>
+#include <set>
+#include <string_view>
 #include <thread>
 #include <utility>
 
-#include "DisplayRules.h"
 #include "DrawingWalk.h"
 #include "Error.h"
 #include "PngCodec.h"
 #include "PreviewLine.h"
 #include "Progress.h"
+#include "ReleaseName.h"
 #include "ReplacingFile.h"
 #include "SheetPage.h"
 #include "SheetText.h"
@@ -117,10 +119,10 @@ void MakeTile(SheetTile& tile, const fs::path& sheetFolder, int size) {
     const std::string path = tile.drawing.string();
     try {
         DrawingPreview preview = ReadDrawingThumbnail(path);
-        tile.release = display::ReleaseLabel(preview.info.releaseCode);
+        tile.release = TextForPage(display::ReleaseName(preview.info.releaseCode));
         if (preview.outcome != PreviewOutcome::Ready) {
             tile.state = TileState::NothingToShow;
-            tile.outcome = PreviewLine(preview);
+            tile.outcome = TextForPage(PreviewLine(preview));
             return;
         }
         // The thumbnailer's own steps, so the PNG holds the pixels it would write; encoded
@@ -183,6 +185,51 @@ void MakeTiles(const std::vector<SheetTile*>& tiles, const fs::path& sheetFolder
     progress.Finish();
 }
 
+bool IsPictureName(const std::string& name) {
+    constexpr std::string_view kPrefix = "thumb-", kSuffix = ".png";
+    if (name.size() < kPrefix.size() + 6 + kSuffix.size()) return false;
+    if (name.compare(0, kPrefix.size(), kPrefix) != 0) return false;
+    if (name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) return false;
+    const auto digits = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Pictures of an earlier run (one of more drawings, or one whose drawing now has none) that
+// the new page does not show: the numbered files only, nothing else in the folder.
+bool RemoveUnusedPictures(const fs::path& sheetFolder, const std::vector<SheetSection>& sections,
+                          std::FILE* err) {
+    std::set<std::string> used;
+    for (const SheetSection& section : sections) {
+        for (const SheetTile& tile : section.tiles) {
+            if (tile.state == TileState::Picture) used.insert(tile.image);
+        }
+    }
+    std::error_code error;
+    std::vector<fs::path> unused;
+    for (fs::directory_iterator it(sheetFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code ignored;
+        if (IsPictureName(name) && !used.count(name) && it->is_regular_file(ignored) &&
+            !it->is_symlink(ignored)) {
+            unused.push_back(it->path());
+        }
+    }
+    bool ok = !error;
+    if (error) {
+        std::fprintf(err, "ortholux-preview: cannot read %s: %s\n",
+                     PathForTerminal(sheetFolder.string()).c_str(), error.message().c_str());
+    }
+    for (const fs::path& path : unused) {
+        if (!fs::remove(path, error) && error) {
+            std::fprintf(err, "ortholux-preview: cannot remove %s: %s\n",
+                         PathForTerminal(path.string()).c_str(), error.message().c_str());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 }  // namespace
 
 int RunContactSheet(const BatchOptions& options, std::FILE* err) {
@@ -190,8 +237,8 @@ int RunContactSheet(const BatchOptions& options, std::FILE* err) {
     std::error_code error;
     fs::create_directories(sheetFolder, error);
     if (error) {
-        std::fprintf(err, "ortholux-preview: cannot create %s: %s\n", sheetFolder.c_str(),
-                     error.message().c_str());
+        std::fprintf(err, "ortholux-preview: cannot create %s: %s\n",
+                     PathForTerminal(sheetFolder.string()).c_str(), error.message().c_str());
         return 1;
     }
 
@@ -210,9 +257,9 @@ int RunContactSheet(const BatchOptions& options, std::FILE* err) {
     }
     MakeTiles(drawings, sheetFolder, options.size);
 
-    counts.drawings = drawings.size();
     for (const SheetSection& section : sections) {
         for (const SheetTile& tile : section.tiles) {
+            ++counts.drawings;  // an unreadable folder too: it is counted as failed
             if (tile.state == TileState::Picture) ++counts.ready;
             if (tile.state == TileState::NothingToShow) ++counts.nothing;
             if (tile.state == TileState::Failed) ++counts.failed;
@@ -235,8 +282,11 @@ int RunContactSheet(const BatchOptions& options, std::FILE* err) {
                  "ortholux-preview: %zu drawings: %zu ready, %zu nothing to show, %zu failed\n",
                  counts.drawings, counts.ready, counts.nothing, counts.failed);
     if (!written) {
-        std::fprintf(err, "ortholux-preview: cannot write %s: %s\n", index.c_str(), why.c_str());
+        std::fprintf(err, "ortholux-preview: cannot write %s: %s\n",
+                     PathForTerminal(index.string()).c_str(), why.c_str());
     }
-    if (counts.failed > 0 || !written) return 1;
+    // The old page stays where the new one could not be written, and with it its pictures.
+    const bool cleared = !written || RemoveUnusedPictures(sheetFolder, sections, err);
+    if (counts.failed > 0 || !written || !cleared) return 1;
     return counts.nothing > 0 ? 3 : 0;
 }

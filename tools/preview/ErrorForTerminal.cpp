@@ -13,5 +13,5 @@ std::string ErrorWithPath(const AppError& error, const std::string& path,
 }
 
 std::string ErrorForTerminal(const AppError& error, const std::string& path) {
-    return ErrorWithPath(error, path, path, ShiftJisToTerminal);
+    return ErrorWithPath(error, path, PathForTerminal(path), ShiftJisToTerminal);
 }

@@ -1,7 +1,9 @@
 #include "PreviewLine.h"
 
+#include "text/ControlEscape.h"
+
 std::string PreviewLine(const DrawingPreview& preview) {
-    const std::string& code = preview.info.releaseCode;
+    const std::string code = EscapeControls(preview.info.releaseCode);
     switch (preview.outcome) {
         case PreviewOutcome::BelowRange:
             return "BelowRange " + code;

@@ -4,5 +4,6 @@
 
 #include "preview/Preview.h"
 
-// "Ready CODE WIDTHxHEIGHT bmp|png", "BelowRange CODE" or "NoBitmap CODE", no newline.
+// "Ready CODE WIDTHxHEIGHT bmp|png", "BelowRange CODE" or "NoBitmap CODE", no newline; CODE
+// is the drawing's release code with control bytes and "\" written \xHH (EscapeControls).
 std::string PreviewLine(const DrawingPreview& preview);

@@ -5,6 +5,10 @@
 
 #include <cerrno>
 
+#include "text/ControlEscape.h"
+
+std::string PathForTerminal(const std::string& path) { return EscapeControls(path); }
+
 std::string ShiftJisToTerminal(const std::string& text) {
     const char* target = nl_langinfo(CODESET);
     iconv_t cd = iconv_open(target && *target ? target : "UTF-8", "CP932");

@@ -3,6 +3,11 @@
 #include <windows.h>
 
 #include "TerminalText.h"
+#include "text/ControlEscape.h"
+
+std::string PathForTerminal(const std::string& path) {
+    return EscapeControls(path, EscapeStyle::ShiftJisPath);
+}
 
 std::string ShiftJisToTerminal(const std::string& text) {
     const UINT target = GetConsoleOutputCP();

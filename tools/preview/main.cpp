@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
         std::cout << PreviewLine(preview) << "\n";
         if (preview.outcome != PreviewOutcome::Ready) return Finish(kNothingToShow);
         if (argc == 3 && !WriteImage(argv[2], preview.image)) {
-            std::cerr << "ortholux-preview: cannot write " << argv[2] << ": "
+            std::cerr << "ortholux-preview: cannot write " << PathForTerminal(argv[2]) << ": "
                       << std::strerror(errno) << "\n";
             return kFailed;
         }

@@ -15,6 +15,7 @@
 #include "ThumbnailFile.h"
 #include "image/ThumbnailPicture.h"
 #include "preview/Preview.h"
+#include "text/ControlEscape.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
 }
 
 int Fail(const std::string& input, const std::string& reason, int code = kFailed) {
-    std::cerr << "ortholux-thumbnailer: " << input << ": " << reason << "\n";
+    std::cerr << "ortholux-thumbnailer: " << PathForTerminal(input) << ": " << reason << "\n";
     return code;
 }
 
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
     if (!path) return Fail(args.input, "not a local file URI");
     try {
         DrawingPreview preview = ReadDrawingThumbnail(*path);
-        const std::string& code = preview.info.releaseCode;
+        const std::string code = EscapeControls(preview.info.releaseCode);
         if (preview.outcome == PreviewOutcome::BelowRange) {
             return Fail(*path, "release " + code + " carries no thumbnail", kNothingToShow);
         }
@@ -102,6 +103,6 @@ int main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
         return Fail(*path, ShiftJisToTerminal(msg::kOutOfMemory));
     } catch (const std::exception& error) {
-        return Fail(*path, error.what());
+        return Fail(*path, EscapeControls(error.what()));
     }
 }
