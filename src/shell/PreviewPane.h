@@ -25,7 +25,8 @@ class PreviewPane {
     PreviewPane(const PreviewPane&) = delete;
     PreviewPane& operator=(const PreviewPane&) = delete;
 
-    // Creates the window in `parent` at `rect`; false when the system refuses.
+    // Creates the window in `parent` at `rect`; false when the system refuses (the last error
+    // is then the reason, or 0 when none was given).
     bool Show(HWND parent, const RECT& rect);
     void Move(HWND parent, const RECT& rect);
     void SetColours(PaneColours colours);

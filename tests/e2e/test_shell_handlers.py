@@ -20,7 +20,8 @@ CLASSES = "HKLM\\Software\\Classes"
 PREVIEW_HANDLERS = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\PreviewHandlers"
 
 S_OK = "00000000"
-NOTHING_TO_SHOW = "80004005"  # E_FAIL
+E_FAIL = "80004005"
+NOTHING_TO_SHOW = E_FAIL
 DAMAGED = "8007000b"          # HRESULT_FROM_WIN32(ERROR_BAD_FORMAT)
 READ_FAULT = "8003001e"       # STG_E_READFAULT, what the driver's failing stream reports
 SIZES = (32, 96, 256, 1024)
@@ -271,7 +272,8 @@ class ShellHandlers(WineTestCase):
             stored = [int(n) for n in fixture["thumbnail_size"].split("x")]
             with self.subTest(name):
                 r = self.preview(fixture, 400, 300, 300, 500)
-                self.assertEqual(r["do"][1], "0" * 16)
+                # The stream is let go once read: held, it keeps others from writing the file.
+                self.assertEqual(r["do"][1:], ["0" * 16, "0"])
                 self.assertEqual(r[("pane", "1")][3:], ["1", "0", "0", "400", "300"])
                 self.assertEqual(r["focus"][2], "1")
                 self.assertEqual(r[("pane", "2")][3:], ["1", "0", "0", "300", "500"])
@@ -284,6 +286,10 @@ class ShellHandlers(WineTestCase):
                 self.assertEqual(second.count(MAGENTA, 300, 0, 400, 500), 100 * 500)
                 third = Screen(self.out / "pane-3.bgra")
                 self.assertEqual(third.count(MAGENTA, 0, 0, 400, 500), 400 * 500, "unloaded")
+                # Initialised again after Unload, as the host does for the next file.
+                self.assertEqual(r["redo"][1:], ["0" * 16, "0"])
+                self.assertEqual(r[("pane", "4")][3:], ["1", "0", "0", "300", "500"])
+                self.assert_laid_out(Screen(self.out / "pane-4.bgra"), 300, 500, stored)
         # "ACAD R2000,LT2000" is a longer line than "unknon" in any font.
         self.assertGreater(spans["example_2000.dwg"], spans["example_2004.dwg"] * 2)
 
@@ -291,11 +297,20 @@ class ShellHandlers(WineTestCase):
         for name, result in (("r2007_atmos.dwg", NOTHING_TO_SHOW), ("r2.10_entities.dwg", DAMAGED)):
             with self.subTest(name):
                 r = self.preview(self.fixtures[name], 400, 300, 300, 500)
-                self.assertEqual(r["do"][1], "00000000" + result)
+                self.assertEqual(r["do"][1:], ["00000000" + result, "0"])
+                self.assertEqual(r["redo"][1:], ["00000000" + result, "0"])
                 self.assertEqual(r[("pane", "1")][2:4], ["0" * 16, "0"])
-                for stage in (1, 2, 3):
+                for stage in (1, 2, 3, 4):
                     shot = Screen(self.out / f"pane-{stage}.bgra")
                     self.assertEqual(shot.count(MAGENTA, 0, 0, 400, 500), 400 * 500)
+
+    def test_preview_whose_window_the_host_refuses_fails_and_the_next_one_shows(self):
+        # A host's hook vetoes the pane's window without giving a reason: never S_OK.
+        r = self.preview(self.fixtures["example_2013.dwg"], 400, 300, 300, 500, "refuse")
+        self.assertEqual(r["do"][1:], ["00000000" + E_FAIL, "0"])
+        self.assertEqual(r[("pane", "1")][2:4], ["0" * 16, "0"])
+        self.assertEqual(r["redo"][1:], ["0" * 16, "0"])
+        self.assertEqual(r[("pane", "4")][3:], ["1", "0", "0", "300", "500"])
 
     # ---- registration ----
 
