@@ -355,6 +355,27 @@ class ShellHandlers(WineTestCase):
             self.session.wine("reg", "delete", f"{CLASSES}\\.dwg", "/f")
             self.regsvr32()
 
+    def test_a_dll_in_a_folder_named_outside_the_code_page_is_registered_loadable(self):
+        # "ü" has no place in code page 932: a path written through the "A" functions would
+        # hold "?" where it stands, and the shell could not load the handlers.
+        folder = self.session.c_drive / "Program Files" / "Müller"
+        folder.mkdir(parents=True)
+        copy = folder / "OrtholuxShell.dll"
+        shutil.copy(self.dll, copy)
+        fixture = self.ready()[0]
+        try:
+            done = self.session.wine("regsvr32", "/s", self.wine_path(copy))
+            self.assertEqual(done.returncode, 0)
+            sized, _ = self.thumb(fixture, 96)
+            self.assertEqual(sized[96][2], S_OK)
+            got = read_raw(self.out / "thumb-96.bgra")
+            want = reference_rgba(fixture["path"], 96)
+            self.assertEqual(got[:2], want[:2])
+            self.assertTrue(bgra_to_rgba(got[2]) == want[2], "pixels differ from the thumbnailer's")
+        finally:
+            self.session.wine("regsvr32", "/s", "/u", self.wine_path(copy))
+            self.regsvr32()
+
 
 if __name__ == "__main__":
     unittest.main()
