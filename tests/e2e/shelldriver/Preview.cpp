@@ -32,7 +32,9 @@ LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-std::string Held(TestStream* stream) { return Num(static_cast<long long>(stream->References()) - 1); }
+std::string Held(TestStream* stream) {
+    return Num(static_cast<long long>(stream->References()) - 1);
+}
 
 void Pump(DWORD milliseconds) {
     const DWORD end = GetTickCount() + milliseconds;
