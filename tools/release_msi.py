@@ -45,6 +45,7 @@ PROGID = "Ortholux.Drawing"
 CLASSES = "Software\\Classes\\"
 PREVIEW_HANDLERS = "Software\\Microsoft\\Windows\\CurrentVersion\\PreviewHandlers"
 VIEWER, SHELL_DLL = "Ortholux.exe", "OrtholuxShell.dll"
+UNREGISTER_ACTION = "GiveBackRecordedHandlers"
 
 
 def product_code(version):
@@ -72,6 +73,10 @@ def _component(cid, body):
 
 def foreign_property(kind, extension):
     return f"FOREIGN_{kind.upper()}_{extension[1:].upper()}"
+
+
+def recorded_property(kind, extension):
+    return f"RECORDED_{kind.upper()}_{extension[1:].upper()}"
 
 
 def components(names):
@@ -153,25 +158,47 @@ def wxs(version, names):
 def queries():
     """msibuild's SQL: what wixl cannot write. A ShellEx entry of ours goes in only where the
     extension has none, or has ours (an older version being upgraded, or regsvr32's);
-    another program's handler stays as it is."""
+    another program's handler stays as it is.
+
+    regsvr32 keeps the handler it replaced as a value named after the extension under our
+    class key. Such an entry stays regsvr32's: the package leaves it out of its own, as
+    removing it would delete the entry whatever it holds by then. On uninstall (not an
+    upgrade's), the DLL's own DllUnregisterServer puts the other handler back, while the DLL
+    is still there and before the package's keys go; nothing else runs it."""
     q = ["UPDATE `Component` SET `Condition` = 'THUMBNAILS=\"1\"' "
          "WHERE `Component` = 'Handlers'"]
     secure = ["THUMBNAILS"]
+    recorded = []
     for kind, (interface, cls) in SHELLEX.items():
         for ext in EXTENSIONS:
-            prop = foreign_property(kind, ext)
-            secure.append(prop)
-            q.append("INSERT INTO `AppSearch` (`Property`, `Signature_`) "
-                     f"VALUES ('{prop}', '{prop}')")
+            prop, kept = foreign_property(kind, ext), recorded_property(kind, ext)
+            secure += [prop, kept]
+            recorded.append(kept)
             # Type 2 | 16: the raw value, from the 64-bit view.
-            q.append("INSERT INTO `RegLocator` (`Signature_`, `Root`, `Key`, `Type`) "
-                     f"VALUES ('{prop}', 2, '{CLASSES}{ext}\\ShellEx\\{interface}', 18)")
+            for name, key, value in ((prop, f"{CLASSES}{ext}\\ShellEx\\{interface}", None),
+                                     (kept, f"{CLASSES}CLSID\\{cls}", ext)):
+                q.append("INSERT INTO `AppSearch` (`Property`, `Signature_`) "
+                         f"VALUES ('{name}', '{name}')")
+                if value is None:
+                    q.append("INSERT INTO `RegLocator` (`Signature_`, `Root`, `Key`, `Type`) "
+                             f"VALUES ('{name}', 2, '{key}', 18)")
+                else:
+                    q.append("INSERT INTO `RegLocator` (`Signature_`, `Root`, `Key`, `Name`, "
+                             f"`Type`) VALUES ('{name}', 2, '{key}', '{value}', 18)")
             q.append(f"UPDATE `Component` SET `Condition` = 'THUMBNAILS=\"1\" AND "
-                     f"(NOT {prop} OR {prop}~=\"{cls}\")' "
+                     f"(NOT {prop} OR ({prop}~=\"{cls}\" AND NOT {kept}))' "
                      f"WHERE `Component` = 'ShellEx{kind}_{ext[1:]}'")
     # wixl schedules the search only for searches of its own.
     for table in ("InstallUISequence", "InstallExecuteSequence"):
         q.append(f"INSERT INTO `{table}` (`Action`, `Sequence`) VALUES ('AppSearch', 50)")
+    # 34 an exe in a folder | 1024 deferred | 2048 as the system | 64 its exit code ignored:
+    # an uninstall never stops over it.
+    q.append("INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES "
+             f"('{UNREGISTER_ACTION}', 3170, 'INSTALLDIR', "
+             f"'\"[System64Folder]regsvr32.exe\" /s /u \"[INSTALLDIR]{SHELL_DLL}\"')")
+    q.append("INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES "
+             f"('{UNREGISTER_ACTION}', '$Handlers=2 AND NOT UPGRADINGPRODUCTCODE AND "
+             f"({' OR '.join(recorded)})', 1700)")
     q.append("UPDATE `Property` SET `Value` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;"
              f"{';'.join(secure)}' WHERE `Property` = 'SecureCustomProperties'")
     return q

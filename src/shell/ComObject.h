@@ -1,13 +1,14 @@
 #pragma once
 // What every object the DLL hands out shares: a thread-safe reference count that deletes the
 // object at zero and keeps the module loaded while it lives, and for the handlers the stream
-// the host initialises them with. Each class still answers QueryInterface for its own list.
+// the host initialises them with. Each class answers QueryInterface from its own QITAB.
 #include <windows.h>
 #include <objbase.h>
 #include <propsys.h>
 
 #include <atomic>
 #include <new>
+#include <utility>
 
 #include "Module.h"
 #include "Scoped.h"
@@ -32,15 +33,6 @@ class ComObject : public Interfaces... {
   protected:
     virtual ~ComObject() = default;
 
-    // The usual tail of QueryInterface: `found` (null when the interface is not ours) handed
-    // out with a reference, or E_NOINTERFACE.
-    HRESULT Answer(void* found, void** out) {
-        *out = found;
-        if (!found) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-
   private:
     ModuleReference module_;
     std::atomic<ULONG> references_{1};
@@ -61,18 +53,26 @@ class StreamInitialized : public IInitializeWithStream {
   public:
     IFACEMETHODIMP Initialize(IStream* stream, DWORD) override {
         if (!stream) return E_INVALIDARG;
-        if (stream_) return HRESULT_FROM_WIN32(ERROR_ALREADY_INITIALIZED);
+        if (initialized_) return HRESULT_FROM_WIN32(ERROR_ALREADY_INITIALIZED);
         stream->AddRef();
         *stream_.Out() = stream;
+        initialized_ = true;
         return S_OK;
     }
 
   protected:
     IStream* Stream() const { return stream_.Get(); }
-    void ForgetStream() { stream_.Reset(); }
+    // The stream handed over for good; the handler stays initialised without it.
+    win::ComPtr<IStream> TakeStream() { return std::move(stream_); }
+    // Ready for the next Initialize.
+    void Uninitialize() {
+        stream_.Reset();
+        initialized_ = false;
+    }
 
   private:
     win::ComPtr<IStream> stream_;
+    bool initialized_ = false;
 };
 
 }  // namespace shell

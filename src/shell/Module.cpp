@@ -2,6 +2,8 @@
 // unload question. Registration is in Registration.cpp.
 #include "Module.h"
 
+#include <shlwapi.h>
+
 #include <atomic>
 #include <new>
 
@@ -26,9 +28,8 @@ class ClassFactory final : public ComObject<IClassFactory> {
     explicit ClassFactory(Creator create) : create_(create) {}
 
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        const bool ours = iid == IID_IUnknown || iid == IID_IClassFactory;
-        return Answer(ours ? static_cast<IClassFactory*>(this) : nullptr, out);
+        static const QITAB kInterfaces[] = {QITABENT(ClassFactory, IClassFactory), {}};
+        return QISearch(this, kInterfaces, iid, out);
     }
 
     IFACEMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {

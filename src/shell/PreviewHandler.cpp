@@ -4,8 +4,10 @@
 #include "PreviewHandler.h"
 
 #include <ocidl.h>
+#include <shlwapi.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -19,24 +21,31 @@ namespace shell {
 
 namespace {
 
+// The longer side of the work area of the monitor `window` is on: no pane on it can show
+// more pixels of a picture than a square of that side holds.
+int WorkAreaSide(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) {
+        return std::max(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    }
+    const RECT& work = info.rcWork;
+    return std::max(work.right - work.left, work.bottom - work.top);
+}
+
 class PreviewHandler final : public ComObject<IPreviewHandler, StreamInitialized, IObjectWithSite,
                                               IOleWindow, IPreviewHandlerVisuals> {
   public:
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        void* found = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IPreviewHandler) {
-            found = static_cast<IPreviewHandler*>(this);
-        } else if (iid == IID_IInitializeWithStream) {
-            found = static_cast<IInitializeWithStream*>(this);
-        } else if (iid == IID_IObjectWithSite) {
-            found = static_cast<IObjectWithSite*>(this);
-        } else if (iid == IID_IOleWindow) {
-            found = static_cast<IOleWindow*>(this);
-        } else if (iid == IID_IPreviewHandlerVisuals) {
-            found = static_cast<IPreviewHandlerVisuals*>(this);
-        }
-        return Answer(found, out);
+        static const QITAB kInterfaces[] = {
+            QITABENT(PreviewHandler, IPreviewHandler),
+            QITABENT(PreviewHandler, IInitializeWithStream),
+            QITABENT(PreviewHandler, IObjectWithSite),
+            QITABENT(PreviewHandler, IOleWindow),
+            QITABENT(PreviewHandler, IPreviewHandlerVisuals),
+            {},
+        };
+        return QISearch(this, kInterfaces, iid, out);
     }
 
     // IPreviewHandler
@@ -54,25 +63,20 @@ class PreviewHandler final : public ComObject<IPreviewHandler, StreamInitialized
         return S_OK;
     }
     IFACEMETHODIMP DoPreview() override {
-        if (!Stream() || !parent_) return E_UNEXPECTED;
-        if (pane_) return S_OK;  // already shown
-        try {
-            StreamPicture picture;
-            const HRESULT result = ReadStreamPicture(Stream(), 0, picture);
-            if (FAILED(result)) return result;
-            auto pane = std::make_unique<PreviewPane>(std::move(picture));
-            if (colours_) pane->SetColours(*colours_);
-            if (font_) pane->SetFont(&*font_);
-            if (!pane->Show(parent_, rect_)) return HRESULT_FROM_WIN32(GetLastError());
-            pane_ = std::move(pane);
-            return S_OK;
-        } catch (...) {
-            return ResultOfCurrentException();
+        if (!parent_) return E_UNEXPECTED;
+        if (!pane_) {
+            const HRESULT read = ReadPane();
+            if (FAILED(read)) return read;
         }
+        if (pane_->Window()) return S_OK;  // already shown
+        if (pane_->Show(parent_, rect_)) return S_OK;
+        // A window refused without a reason (a hook's veto) is a failure all the same.
+        const DWORD error = GetLastError();
+        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
     IFACEMETHODIMP Unload() override {
         pane_.reset();
-        ForgetStream();
+        Uninitialize();
         return S_OK;
     }
     IFACEMETHODIMP SetFocus() override {
@@ -139,6 +143,28 @@ class PreviewHandler final : public ComObject<IPreviewHandler, StreamInitialized
     }
 
   private:
+    // The picture, decoded once and fitted to the parent's monitor: the pane redraws from it at
+    // every size. The host's stream goes as soon as it is read, read or not: it is opened so
+    // that nobody may write the file while it is held, and the pane stays open for as long as
+    // the drawing is selected.
+    HRESULT ReadPane() {
+        win::ComPtr<IStream> stream = TakeStream();
+        if (!stream) return E_UNEXPECTED;  // not initialised, or read already and failed
+        StreamPicture picture;
+        const HRESULT result = ReadStreamPicture(stream.Get(), WorkAreaSide(parent_), picture);
+        stream.Reset();
+        if (FAILED(result)) return result;
+        try {
+            auto pane = std::make_unique<PreviewPane>(std::move(picture));
+            if (colours_) pane->SetColours(*colours_);
+            if (font_) pane->SetFont(&*font_);
+            pane_ = std::move(pane);
+            return S_OK;
+        } catch (...) {
+            return ResultOfCurrentException();
+        }
+    }
+
     HRESULT SetColours(PaneColours colours) {
         colours_ = colours;
         if (pane_) pane_->SetColours(colours);

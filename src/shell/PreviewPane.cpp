@@ -3,7 +3,7 @@
 #include <new>
 #include <utility>
 
-#include "DisplayRules.h"
+#include "ReleaseName.h"
 #include "Module.h"
 #include "RgbaBitmap.h"
 #include "layout/PaneLayout.h"
@@ -50,7 +50,7 @@ PreviewPane::PreviewPane(StreamPicture&& picture)
     : width_(picture.pixels.width),
       height_(picture.pixels.height),
       alpha_(picture.kind == ImageKind::Png),
-      label_(display::ReleaseLabel(picture.releaseCode)),
+      label_(display::ReleaseName(picture.releaseCode)),
       colours_{GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)},
       font_(StatusFont()) {
     // In place: the pixels go as soon as the bitmap holds them, never a second copy.
@@ -65,7 +65,9 @@ PreviewPane::~PreviewPane() {
 
 bool PreviewPane::Show(HWND parent, const RECT& rect) {
     if (!RegisterPaneClass(Proc)) return false;
-    window_ = CreateWindowExA(0, kPaneClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.left,
+    // A creation a hook vetoes sets no error: the caller must not read an older one.
+    SetLastError(ERROR_SUCCESS);
+    window_ = CreateWindowExA(0, kPaneClass, label_.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.left,
                               rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
                               nullptr, DllInstance(), this);
     return window_ != nullptr;

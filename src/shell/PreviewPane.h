@@ -1,6 +1,7 @@
 #pragma once
 // The preview handler's window: a child of the host's window showing the picture fitted and
-// centred, and under it one line naming the release as the viewer's status bar does.
+// centred, and under it one line naming the release ("R2000 (AC1015)"), which is also the
+// window's text, so screen readers and tests can read it.
 #include <windows.h>
 
 #include <string>
@@ -25,7 +26,8 @@ class PreviewPane {
     PreviewPane(const PreviewPane&) = delete;
     PreviewPane& operator=(const PreviewPane&) = delete;
 
-    // Creates the window in `parent` at `rect`; false when the system refuses.
+    // Creates the window in `parent` at `rect`; false when the system refuses (the last error
+    // is then the reason, or 0 when none was given).
     bool Show(HWND parent, const RECT& rect);
     void Move(HWND parent, const RECT& rect);
     void SetColours(PaneColours colours);

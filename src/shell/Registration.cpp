@@ -56,13 +56,21 @@ std::string ShellExKey(const Handler& h, const char* extension) {
     return ExtensionKey(extension) + "\\ShellEx\\" + h.shellExKey;
 }
 
-std::string DllPath() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(shell::DllInstance(), path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+// Wide: the folder may be named in characters the ANSI code page lacks (an umlaut on a
+// Japanese system), which the "A" function would turn into "?" and the shell could not load.
+std::wstring DllPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(path.size());
+        const DWORD length = GetModuleFileNameW(shell::DllInstance(), path.data(), size);
+        if (length == 0) return {};
+        if (length < size) return path.substr(0, length);
+        if (size >= 32768) return {};  // no path is longer
+        path.resize(size * 2);
+    }
 }
 
-LONG Register(const Handler& h, const std::string& dll) {
+LONG Register(const Handler& h, const std::wstring& dll) {
     const std::string classKey = ClassKey(h);
     const std::string id = GuidText(h.id);
     LONG error = win::SetStringValue(HKEY_LOCAL_MACHINE, classKey, nullptr, h.name);
@@ -138,7 +146,7 @@ extern "C" {
 // Both catch everything: the keys' texts are made on the heap, and nothing may reach regsvr32.
 STDAPI DllRegisterServer() {
     try {
-        const std::string dll = DllPath();
+        const std::wstring dll = DllPath();
         if (dll.empty()) {
             return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_FILE_NOT_FOUND);
         }

@@ -2,6 +2,7 @@
 // isolated process. Each object reads its own stream; none shares state with another.
 #include "ThumbnailHandler.h"
 
+#include <shlwapi.h>
 #include <shobjidl.h>
 #include <thumbcache.h>
 
@@ -20,14 +21,12 @@ namespace {
 class ThumbnailHandler final : public ComObject<IThumbnailProvider, StreamInitialized> {
   public:
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == __uuidof(IThumbnailProvider)) {
-            return Answer(static_cast<IThumbnailProvider*>(this), out);
-        }
-        if (iid == __uuidof(IInitializeWithStream)) {
-            return Answer(static_cast<IInitializeWithStream*>(this), out);
-        }
-        return Answer(nullptr, out);
+        static const QITAB kInterfaces[] = {
+            QITABENT(ThumbnailHandler, IThumbnailProvider),
+            QITABENT(ThumbnailHandler, IInitializeWithStream),
+            {},
+        };
+        return QISearch(this, kInterfaces, iid, out);
     }
 
     IFACEMETHODIMP GetThumbnail(UINT cx, HBITMAP* bitmap, WTS_ALPHATYPE* alpha) override {

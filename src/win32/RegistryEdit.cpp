@@ -1,5 +1,6 @@
 #include "RegistryEdit.h"
 
+#include <cstring>
 #include <vector>
 
 namespace win {
@@ -18,6 +19,20 @@ LONG SetStringValue(HKEY root, const std::string& subKey, const char* name,
     if (error != ERROR_SUCCESS) return error;
     error = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                            static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+    return error;
+}
+
+LONG SetStringValue(HKEY root, const std::string& subKey, const char* name,
+                    const std::wstring& value) {
+    const std::wstring wideName = name ? std::wstring(name, name + std::strlen(name)) : L"";
+    HKEY key = nullptr;
+    LONG error = RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (error != ERROR_SUCCESS) return error;
+    error = RegSetValueExW(key, name ? wideName.c_str() : nullptr, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return error;
 }

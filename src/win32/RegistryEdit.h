@@ -13,6 +13,11 @@ namespace win {
 LONG SetStringValue(HKEY root, const std::string& subKey, const char* name,
                     const std::string& value);
 
+// The same for a text that may hold characters outside the ANSI code page, such as a path:
+// written through the wide function, so none of them becomes "?". `name` is ASCII.
+LONG SetStringValue(HKEY root, const std::string& subKey, const char* name,
+                    const std::wstring& value);
+
 // A string value, or empty when the key or the value is missing or of another type.
 std::string GetStringValue(HKEY root, const std::string& subKey, const char* name);
 

@@ -6,6 +6,7 @@ package; and an uninstall that leaves nothing of ours behind. Every test install
 uninstalls on its own, in one prefix for the class."""
 import os
 import re
+import shutil
 import sys
 import unittest
 import zipfile
@@ -278,6 +279,43 @@ class Installer(WineTestCase):
             self.assertEqual(self.value(registry, key, name), data)
         self.assertEqual(self.value(registry, f"{CLASSES}.dwg\\openwithprogids",
                                     "ortholux.drawing"), None)
+
+    def test_after_regsvr32_took_another_programs_handler_uninstall_gives_it_back(self):
+        # regsvr32 records the other handler under our class key and takes its place, of the
+        # zip's DLL before installing or of the installed one after; the package keeps ours in
+        # use and on its way out puts the other one back.
+        s = self.session
+        entry = (f"{CLASSES}.dwg\\shellex\\{THUMBNAIL_KEY}", "")
+        recorded = (f"{CLASSES}clsid\\{THUMBNAIL_ID.lower()}", ".dwg")
+        unpacked = s.c_drive / "Ortholux-zip"
+        for before in (True, False):
+            with self.subTest("regsvr32 " + ("before" if before else "after") + " installing"):
+                s.wine("reg", "add", entry[0].replace(CLASSES, "HKLM\\Software\\Classes\\"),
+                       "/ve", "/d", FOREIGN, "/f")
+                self.addCleanup(s.wine, "reg", "delete", "HKLM\\Software\\Classes\\.dwg", "/f")
+                dll = FOLDER + "\\OrtholuxShell.dll"
+                if before:
+                    unpacked.mkdir()
+                    (unpacked / "OrtholuxShell.dll").write_bytes(self.release["OrtholuxShell.dll"])
+                    self.addCleanup(shutil.rmtree, unpacked, True)
+                    dll = s.unix_to_wine_path(unpacked / "OrtholuxShell.dll")
+                    self.assertEqual(s.wine("regsvr32", "/s", dll).returncode, 0)
+                self.install()
+                if not before:
+                    self.assertEqual(self.value(self.registry(), *entry), FOREIGN)
+                    self.assertEqual(s.wine("regsvr32", "/s", dll).returncode, 0)
+                registry = self.registry()
+                self.assertEqual(self.value(registry, *entry), THUMBNAIL_ID)
+                self.assertEqual(self.value(registry, *recorded), FOREIGN)
+                server = self.value(registry, f"{CLASSES}clsid\\{THUMBNAIL_ID.lower()}"
+                                              "\\inprocserver32")
+                self.assertEqual(server.lower(), (FOLDER + "\\OrtholuxShell.dll").lower())
+
+                self.msiexec("/x", s.unix_to_wine_path(self.msi))
+                self.assertEqual(self.value(self.registry(), *entry), FOREIGN)
+                shutil.rmtree(unpacked, True)
+                self.assert_nothing_left()
+                s.wine("reg", "delete", "HKLM\\Software\\Classes\\.dwg", "/f")
 
     def test_thumbnails_0_leaves_the_handler_keys_out(self):
         self.install(None, "THUMBNAILS=0")

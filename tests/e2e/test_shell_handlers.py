@@ -20,7 +20,8 @@ CLASSES = "HKLM\\Software\\Classes"
 PREVIEW_HANDLERS = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\PreviewHandlers"
 
 S_OK = "00000000"
-NOTHING_TO_SHOW = "80004005"  # E_FAIL
+E_FAIL = "80004005"
+NOTHING_TO_SHOW = E_FAIL
 DAMAGED = "8007000b"          # HRESULT_FROM_WIN32(ERROR_BAD_FORMAT)
 READ_FAULT = "8003001e"       # STG_E_READFAULT, what the driver's failing stream reports
 SIZES = (32, 96, 256, 1024)
@@ -266,15 +267,18 @@ class ShellHandlers(WineTestCase):
 
     def test_preview_pane_fits_centres_relays_and_names_the_release(self):
         spans = {}
-        for name in ("example_2000.dwg", "example_2013.dwg", "example_2004.dwg"):
+        releases = {"example_2000.dwg": "R2000 (AC1015)", "example_2013.dwg": "R2013 (AC1027)",
+                    "example_2004.dwg": "R2004 (AC1018)"}
+        for name, release in releases.items():
             fixture = self.fixtures[name]
             stored = [int(n) for n in fixture["thumbnail_size"].split("x")]
             with self.subTest(name):
                 r = self.preview(fixture, 400, 300, 300, 500)
-                self.assertEqual(r["do"][1], "0" * 16)
-                self.assertEqual(r[("pane", "1")][3:], ["1", "0", "0", "400", "300"])
+                # The stream is let go once read: held, it keeps others from writing the file.
+                self.assertEqual(r["do"][1:], ["0" * 16, "0"])
+                self.assertEqual(r[("pane", "1")][3:], ["1", "0", "0", "400", "300", release])
                 self.assertEqual(r["focus"][2], "1")
-                self.assertEqual(r[("pane", "2")][3:], ["1", "0", "0", "300", "500"])
+                self.assertEqual(r[("pane", "2")][3:], ["1", "0", "0", "300", "500", release])
                 self.assertEqual(r["unload"][1], "0")
                 first = Screen(self.out / "pane-1.bgra")
                 spans[name] = self.assert_laid_out(first, 400, 300, stored)
@@ -284,18 +288,31 @@ class ShellHandlers(WineTestCase):
                 self.assertEqual(second.count(MAGENTA, 300, 0, 400, 500), 100 * 500)
                 third = Screen(self.out / "pane-3.bgra")
                 self.assertEqual(third.count(MAGENTA, 0, 0, 400, 500), 400 * 500, "unloaded")
-        # "ACAD R2000,LT2000" is a longer line than "unknon" in any font.
-        self.assertGreater(spans["example_2000.dwg"], spans["example_2004.dwg"] * 2)
+                # Initialised again after Unload, as the host does for the next file.
+                self.assertEqual(r["redo"][1:], ["0" * 16, "0"])
+                self.assertEqual(r[("pane", "4")][3:], ["1", "0", "0", "300", "500", release])
+                self.assert_laid_out(Screen(self.out / "pane-4.bgra"), 300, 500, stored)
+        # The line painted is the window's text: names of one length in digits of one width.
+        self.assertLessEqual(max(spans.values()) - min(spans.values()), 3, spans)
 
     def test_preview_of_a_drawing_without_a_thumbnail_draws_nothing(self):
         for name, result in (("r2007_atmos.dwg", NOTHING_TO_SHOW), ("r2.10_entities.dwg", DAMAGED)):
             with self.subTest(name):
                 r = self.preview(self.fixtures[name], 400, 300, 300, 500)
-                self.assertEqual(r["do"][1], "00000000" + result)
+                self.assertEqual(r["do"][1:], ["00000000" + result, "0"])
+                self.assertEqual(r["redo"][1:], ["00000000" + result, "0"])
                 self.assertEqual(r[("pane", "1")][2:4], ["0" * 16, "0"])
-                for stage in (1, 2, 3):
+                for stage in (1, 2, 3, 4):
                     shot = Screen(self.out / f"pane-{stage}.bgra")
                     self.assertEqual(shot.count(MAGENTA, 0, 0, 400, 500), 400 * 500)
+
+    def test_preview_whose_window_the_host_refuses_fails_and_the_next_one_shows(self):
+        # A host's hook vetoes the pane's window without giving a reason: never S_OK.
+        r = self.preview(self.fixtures["example_2013.dwg"], 400, 300, 300, 500, "refuse")
+        self.assertEqual(r["do"][1:], ["00000000" + E_FAIL, "0"])
+        self.assertEqual(r[("pane", "1")][2:4], ["0" * 16, "0"])
+        self.assertEqual(r["redo"][1:], ["0" * 16, "0"])
+        self.assertEqual(r[("pane", "4")][3:], ["1", "0", "0", "300", "500", "R2013 (AC1027)"])
 
     # ---- registration ----
 
@@ -338,6 +355,27 @@ class ShellHandlers(WineTestCase):
                                                               ["preview", "-"]])
         finally:
             self.session.wine("reg", "delete", f"{CLASSES}\\.dwg", "/f")
+            self.regsvr32()
+
+    def test_a_dll_in_a_folder_named_outside_the_code_page_is_registered_loadable(self):
+        # "ü" has no place in code page 932: a path written through the "A" functions would
+        # hold "?" where it stands, and the shell could not load the handlers.
+        folder = self.session.c_drive / "Program Files" / "Müller"
+        folder.mkdir(parents=True)
+        copy = folder / "OrtholuxShell.dll"
+        shutil.copy(self.dll, copy)
+        fixture = self.ready()[0]
+        try:
+            done = self.session.wine("regsvr32", "/s", self.wine_path(copy))
+            self.assertEqual(done.returncode, 0)
+            sized, _ = self.thumb(fixture, 96)
+            self.assertEqual(sized[96][2], S_OK)
+            got = read_raw(self.out / "thumb-96.bgra")
+            want = reference_rgba(fixture["path"], 96)
+            self.assertEqual(got[:2], want[:2])
+            self.assertTrue(bgra_to_rgba(got[2]) == want[2], "pixels differ from the thumbnailer's")
+        finally:
+            self.session.wine("regsvr32", "/s", "/u", self.wine_path(copy))
             self.regsvr32()
 
 

@@ -1,6 +1,8 @@
 #include <thumbcache.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "ShellDriver.h"
 
@@ -10,6 +12,12 @@ const char kPreviewKey[] = "{8895b1c6-b41f-4c1c-a562-0d564250836f}";
 const std::string& Arg(const Args& args, size_t index) {
     if (index >= args.size()) throw std::runtime_error("missing argument " + std::to_string(index));
     return args[index];
+}
+
+std::vector<uint8_t> ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string Num(long long value) { return std::to_string(value); }

@@ -1,16 +1,24 @@
-// preview FILE OUTDIR W H W2 H2: a window of ours, magenta so that what the handler paints
-// shows against it, hosts the preview handler as the shell's preview pane does:
-//   "do HR"                          Initialize, SetWindow(W x H at the top left), the colours
-//                                    (IPreviewHandlerVisuals: teal ground, yellow text), DoPreview
-//   "pane 1 HWND CHILD L T R B"      its window (IOleWindow), whether it is our window's
-//                                    child, its rect in our client; our client in pane-1.bgra
+// preview FILE OUTDIR W H W2 H2 [refuse]: a window of ours, magenta so that what the handler
+// paints shows against it, hosts the preview handler as the shell's preview pane does, handing
+// it a stream of ours over the file's bytes:
+//   "do HR HELD"                     Initialize, SetWindow(W x H at the top left), the colours
+//                                    (IPreviewHandlerVisuals: teal ground, yellow text), DoPreview;
+//                                    HELD: references to the stream the handler still holds.
+//                                    With "refuse", a hook of ours vetoes every window made
+//                                    during DoPreview, as a host's CBT hook may
+//   "pane 1 HWND CHILD L T R B TEXT" its window (IOleWindow), whether it is our window's
+//                                    child, its rect in our client, its text; our client in
+//                                    pane-1.bgra
 //   "focus HR SAME"                  SetFocus, then whether QueryFocus names its window
 //   "pane 2 ..."                     after SetRect(W2 x H2): pane-2.bgra
 //   "unload EXISTS"                  after Unload: whether its window still exists; pane-3.bgra
+//   "redo HR HELD", "pane 4 ..."     Initialize with a new stream and DoPreview again, as the
+//                                    host does for the next file: pane-4.bgra; then Unload
 #include <shlwapi.h>
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "ShellDriver.h"
 
@@ -18,6 +26,15 @@ namespace {
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_CREATEWND) return 1;
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+std::string Held(TestStream* stream) {
+    return Num(static_cast<long long>(stream->References()) - 1);
 }
 
 void Pump(DWORD milliseconds) {
@@ -78,13 +95,15 @@ void ReportPane(const char* stage, HWND host, IPreviewHandler* handler) {
     HWND pane = nullptr;
     if (SUCCEEDED(handler->QueryInterface(IID_IOleWindow, ole.OutVoid()))) ole->GetWindow(&pane);
     RECT r{};
+    char text[256] = "";
     if (pane && IsWindow(pane)) {
         GetWindowRect(pane, &r);
         MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&r), 2);
+        GetWindowTextA(pane, text, sizeof text);
     }
     Emit({"pane", stage, Hex(reinterpret_cast<uintptr_t>(pane)),
           Num(pane && GetParent(pane) == host), Num(r.left), Num(r.top), Num(r.right),
-          Num(r.bottom)});
+          Num(r.bottom), text});
 }
 
 }  // namespace
@@ -109,20 +128,15 @@ int CmdPreview(const Args& args) {
     if (!host) throw std::runtime_error("cannot make the host window");
     Pump(300);
 
-    std::wstring wide(file.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide.data(),
-                                    static_cast<int>(wide.size())));
-    ComRef<IStream> stream;
-    Check(SHCreateStreamOnFileEx(wide.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, 0, FALSE, nullptr,
-                                 stream.Out()),
-          "SHCreateStreamOnFileEx");
+    auto bytes = std::make_shared<const std::vector<uint8_t>>(ReadWhole(file));
+    auto* stream = new TestStream(bytes, {});
     const auto dot = file.find_last_of('.');
     ComRef<IInitializeWithStream> init;
     CreateHandler(file.substr(dot == std::string::npos ? file.size() : dot), kPreviewKey,
                   IID_IInitializeWithStream, init.OutVoid());
     ComRef<IPreviewHandler> handler;
     Check(init->QueryInterface(IID_IPreviewHandler, handler.OutVoid()), "QueryInterface");
-    HRESULT result = init->Initialize(stream.Get(), STGM_READ);
+    HRESULT result = init->Initialize(stream, STGM_READ);
     if (SUCCEEDED(result)) result = handler->SetWindow(host, &first);
     ComRef<IPreviewHandlerVisuals> visuals;
     if (SUCCEEDED(result)) {
@@ -130,8 +144,17 @@ int CmdPreview(const Args& args) {
     }
     if (SUCCEEDED(result)) result = visuals->SetBackgroundColor(RGB(0, 128, 128));
     if (SUCCEEDED(result)) result = visuals->SetTextColor(RGB(255, 255, 0));
-    if (SUCCEEDED(result)) result = handler->DoPreview();
-    Emit({"do", Hex(static_cast<unsigned long>(result))});
+    if (SUCCEEDED(result)) {
+        HHOOK hook = nullptr;
+        if (args.size() > 6 && args[6] == "refuse") {
+            hook = SetWindowsHookExA(WH_CBT, RefuseWindows, nullptr, GetCurrentThreadId());
+            if (!hook) throw std::runtime_error("cannot set the hook");
+        }
+        result = handler->DoPreview();
+        if (hook) UnhookWindowsHookEx(hook);
+    }
+    Emit({"do", Hex(static_cast<unsigned long>(result)), Held(stream)});
+    stream->Release();
     Pump(400);
     ReportPane("1", host, handler.Get());
     Save(outDir + "\\pane-1.bgra", Capture(host));
@@ -153,6 +176,16 @@ int CmdPreview(const Args& args) {
     Pump(400);
     Emit({"unload", Num(pane && IsWindow(pane))});
     Save(outDir + "\\pane-3.bgra", Capture(host));
+
+    stream = new TestStream(bytes, {});
+    result = init->Initialize(stream, STGM_READ);
+    if (SUCCEEDED(result)) result = handler->DoPreview();
+    Emit({"redo", Hex(static_cast<unsigned long>(result)), Held(stream)});
+    stream->Release();
+    Pump(400);
+    ReportPane("4", host, handler.Get());
+    Save(outDir + "\\pane-4.bgra", Capture(host));
+    handler->Unload();
     DestroyWindow(host);
     return 0;
 }

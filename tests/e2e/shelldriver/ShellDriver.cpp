@@ -13,7 +13,8 @@
 //   faults FILE CX N...              a stream whose Stat fails, then one whose reads fail
 //                                    after N bytes: "stat HR", "fault N HR"
 //   threads COUNT ROUNDS CX FILE...  every thread its own handlers: "run T FILE HR SUM"
-//   preview FILE OUTDIR W H W2 H2    a window of ours hosts the preview handler (see Preview.cpp)
+//   preview FILE OUTDIR W H W2 H2 [refuse]
+//                                    a window of ours hosts the preview handler (see Preview.cpp)
 //   bench CX ROUNDS FILE...          per drawing, ROUNDS runs (handler made, initialised with a
 //                                    stream over the bytes in memory, GetThumbnail(CX)):
 //                                    "bench FILE HR MEDIAN_MICROSECONDS READ SIZE"
@@ -51,12 +52,6 @@ std::string HandlerText(const std::string& extension, const char* shellExKey) {
     const std::string key = extension + "\\ShellEx\\" + shellExKey;
     if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), value, &size) != ERROR_SUCCESS) return "-";
     return value[0] ? value : "-";
-}
-
-std::vector<uint8_t> ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteRaw(const std::string& path, const Pixels& pixels) {

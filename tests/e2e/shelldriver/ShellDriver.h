@@ -16,6 +16,7 @@
 using Args = std::vector<std::string>;
 
 const std::string& Arg(const Args& args, size_t index);
+std::vector<uint8_t> ReadWhole(const std::string& path);
 std::string Num(long long value);
 std::string Hex(unsigned long long value);
 std::string Line(std::initializer_list<std::string_view> fields);  // tab-separated, LF

@@ -20,6 +20,7 @@ class TestStream final : public IStream {
 
     uint64_t BytesRead() const { return read_; }
     uint64_t Extent() const { return extent_; }  // one past the furthest byte read
+    ULONG References() const { return references_; }
 
     IFACEMETHODIMP QueryInterface(REFIID iid, void** out) override;
     IFACEMETHODIMP_(ULONG) AddRef() override { return ++references_; }
