@@ -77,11 +77,8 @@ TEST(FolderStep, ANameListedTwiceIsSteppedOntoAndPastOnceEach) {
     EXPECT_EQ(walked, (std::vector<std::size_t>{1, 2, 3}));
     EXPECT_EQ(Step(names, "x ?.dwg", StepKey::Previous, 1), 1u);
     EXPECT_EQ(Step(names, "x ?.dwg", StepKey::Previous, 0), 0u);
-    EXPECT_EQ(Step(names, "x ?.dwg", StepKey::First, 1), 0u);
     // Fewer listed now than when it was stepped onto: the last of them stands for it.
     EXPECT_EQ(Step(names, "x ?.dwg", StepKey::Next, 5), 3u);
-    EXPECT_EQ(PositionOf(names, 2).occurrence, 1u);
-    EXPECT_EQ(PositionOf(names, 3).occurrence, 0u);
 }
 
 }  // namespace

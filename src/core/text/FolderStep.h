@@ -31,8 +31,7 @@ struct Position {
 // when fewer are listed now); a level one that differs (only in letter case) stands for it
 // when no entry is byte-equal.
 std::optional<std::size_t> StepTarget(const std::vector<std::string>& sorted,
-                                      const Position& current, StepKey key,
-                                      const NameOrder& order);
+                                      const Position& current, StepKey key, const NameOrder& order);
 
 // The position of `sorted[index]`: its name and how many entries before it share it.
 Position PositionOf(const std::vector<std::string>& sorted, std::size_t index);
