@@ -105,11 +105,13 @@ void TMainForm1::StepThroughFolder(folder::StepKey key) {
     if (stepFrom_.empty()) return;  // no drawing shown yet
     const std::string dir = ExtractFileDir(stepFrom_);
     const std::vector<std::string> names = FolderDrawingNames(dir);
-    const auto target =
-        folder::StepTarget(names, ExtractFileName(stepFrom_), key, ExplorerNameOrder);
+    const auto target = folder::StepTarget(names, {ExtractFileName(stepFrom_), stepOccurrence_},
+                                           key, ExplorerNameOrder);
     if (!target) return;
     const std::string path = dir + (EndsWithSeparator(dir) ? "" : "\\") + names[*target];
-    stepFrom_ = path;  // before opening: a drawing that fails is stepped past next time
+    // Before opening: a drawing that fails is stepped past next time.
+    stepFrom_ = path;
+    stepOccurrence_ = folder::PositionOf(names, *target).occurrence;
     OpenDrawing(path);
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -67,8 +68,10 @@ class TMainForm1 : public TForm {
     HelpRequest help_;
     // Where stepping goes on from: the drawing shown last, or the one a step opened last,
     // even if it showed nothing or failed, so that a step never sticks on it. Empty until a
-    // drawing has been shown.
+    // drawing has been shown. Which of a name listed twice it is, so that the next step
+    // moves past both.
     std::string stepFrom_;
+    std::size_t stepOccurrence_ = 0;
 };
 
 // The one main window, set while it exists.

@@ -39,7 +39,10 @@ void TMainForm1::OpenDrawing(const std::string& path) {
 
 void TMainForm1::ShowDrawingInfo(const std::string& path, const std::string& releaseCode,
                                  int32_t width, int32_t height) {
-    stepFrom_ = path;
+    if (path != stepFrom_) {  // a step's own drawing keeps its place among equal names
+        stepFrom_ = path;
+        stepOccurrence_ = 0;
+    }
     StatusBar1.SetPanelText(0, ExtractFileTitle(path));
     StatusBar1.SetPanelText(1, display::ReleaseLabel(releaseCode));
     SizeToThumbnail(display::DrawingOuterSize(releaseCode, width, height, Dpi()));

@@ -4,11 +4,13 @@ namespace {
 
 constexpr char kClassName[] = "TImage";
 
-// Colour-on-colour keeps the copy fast; a palette display with fewer colours than the
-// picture needs halftoning to stay readable.
-int StretchModeFor(HDC target, int pictureBits) {
+// Colour-on-colour keeps the copy fast, but a shrink drops whole rows and columns, and with
+// them the one-pixel lines of a large thumbnail: halftoning averages them in instead. A
+// palette display with fewer colours than the picture needs halftoning to stay readable.
+int StretchModeFor(HDC target, const Picture& picture, win::Size area) {
+    if (area.width < picture.width || area.height < picture.height) return HALFTONE;
     const int displayBits = GetDeviceCaps(target, BITSPIXEL) * GetDeviceCaps(target, PLANES);
-    return displayBits <= 8 && displayBits < pictureBits ? HALFTONE : COLORONCOLOR;
+    return displayBits <= 8 && displayBits < picture.bitsPerPixel ? HALFTONE : COLORONCOLOR;
 }
 
 }  // namespace
@@ -37,7 +39,7 @@ void TImage::Paint() {
     if (!source) return;
     win::ScopedSelect selected(source.Get(), picture_.bitmap.Get());
 
-    const int mode = StretchModeFor(paint.Get(), picture_.bitsPerPixel);
+    const int mode = StretchModeFor(paint.Get(), picture_, area);
     SetStretchBltMode(paint.Get(), mode);
     if (mode == HALFTONE) SetBrushOrgEx(paint.Get(), 0, 0, nullptr);
     StretchBlt(paint.Get(), 0, 0, area.width, area.height, source.Get(), 0, 0, picture_.width,

@@ -1,13 +1,14 @@
 """The main window as drawings of chosen shapes meet it: the empty window at start, the
 sizing rule (1.4 times, release 1012 at stored width, the minimum size), the release labels,
-the thumbnail's pixels with black and white exchanged, Restore window size, and the error
-boxes of files that can't be shown, after which everything is as it was."""
+the thumbnail's pixels with black and white exchanged, a large thumbnail's thin lines kept
+whole as it is shrunk, Restore window size, and the error boxes of files that can't be shown,
+after which everything is as it was."""
 import unittest
 
-from harness import drawings
+from harness import Rect, config, drawings, poll
 from harness.drawings import ShownQuadrants
 from harness.viewer import DESIGN_SIZE, Viewer
-from harness.viewercase import ViewerTestCase, centred
+from harness.viewercase import SCREEN, ViewerTestCase, centred
 
 MIN_SIZE = (180, 173)
 STREAM_ERROR = "ストリームからの読み込みエラー."
@@ -25,6 +26,38 @@ SHAPES = [
     # allowance is added, which the minimum raises to 173.
     ("topdown.dwg", dict(code="1015", width=300, height=-120), (420, 173), "ACAD R2000,LT2000"),
 ]
+
+# A 2560 x 2560 thumbnail of one-pixel diagonals, 64 pixels apart, and how much darker than
+# the white ground (on average over red, green and blue) a pixel must be to count as ink: a
+# shrink with averaging greys the lines, one that drops rows and columns leaves white gaps.
+DIAGONALS, SPACING, INK = 2560, 64, 16
+
+
+def diagonal_gaps(shot, area):
+    """{diagonal: steps along it that find no ink within one pixel of where the stretched
+    line runs}, over the image area's rectangle. Steps go one pixel at a time along the
+    longer side, so a line kept whole finds ink at every one."""
+    w, h = area.width, area.height
+    by_rows = h >= w
+    gaps = {}
+    for k in range(1 - DIAGONALS // SPACING, DIAGONALS // SPACING):
+        offset = k * SPACING * w / DIAGONALS  # source x - y = k * SPACING, in image columns
+        missing = 0
+        for step in range((h if by_rows else w)):
+            # The line's centre: x + 0.5 = (y + 0.5) * w / h + offset, as the stretch maps it.
+            if by_rows:
+                x, y = round((step + 0.5) * w / h + offset - 0.5), step
+            else:
+                x, y = step, round((step + 0.5 - offset) * h / w - 0.5)
+            if not (1 <= x < w - 1 and 1 <= y < h - 1):
+                continue  # off the image, or at its edge
+            near = (shot.pixel(area.left + x + dx, area.top + y + dy)
+                    for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+            if not any(sum(rgb) <= 3 * (255 - INK) for rgb in near):
+                missing += 1
+        if missing:
+            gaps[k] = missing
+    return gaps
 
 
 class MainWindowDisplay(ViewerTestCase):
@@ -64,6 +97,24 @@ class MainWindowDisplay(ViewerTestCase):
                 # White top left, black top right, red bottom left, blue bottom right,
                 # top-down rows included: black and white exchanged, nothing flipped.
                 self.assert_picture(viewer, ShownQuadrants(shape["width"], shape["height"]))
+
+    def test_a_large_thumbnail_shrunk_to_the_window_keeps_its_thin_lines_whole(self):
+        folder = config.fixtures()
+        if folder is None:
+            self.skipTest("no fixture folder ../shared/fixtures/dwg")
+        real = (folder / "example_2013.dwg").read_bytes()
+        path = self.session.run_dir / "diagonals.dwg"
+        path.write_bytes(drawings.with_thumbnail(real, drawings.diagonals_png(DIAGONALS)))
+        viewer = Viewer.start(self.session, self.wine_path(path))
+        self.assertEqual(viewer.wait_texts(lambda t: t[0] == "diagonals"),
+                         ["diagonals", "unknon"])
+        area = viewer.image_rect()
+        self.assertLess(max(area.width, area.height), DIAGONALS // 2)  # shrunk, and much
+        self.assertTrue(Rect(0, 0, *SCREEN).contains(area), area)
+        # Painting may lag behind the status bar: look again until every line is whole.
+        gaps = poll(lambda: diagonal_gaps(self.session.screenshot(), area),
+                    lambda g: not g, timeout=15, interval=0.5)
+        self.assertEqual(gaps, {}, "steps without ink, by diagonal")
 
     def test_restore_window_size_after_a_drawing_enlarged_the_window(self):
         big = self.make("big.dwg", code="1015", width=400, height=300)

@@ -1,6 +1,7 @@
 """Stepping through the drawings of the shown drawing's folder with the arrow, page, Home and
 End keys: Explorer's order, files only and only drawings, read afresh at every key; a damaged
-drawing and one with nothing to show are stepped onto and past; the ends stop."""
+drawing and one with nothing to show are stepped onto and past; the ends stop; two names the
+code page can't hold, listed alike, are stepped onto and past one by one."""
 import unittest
 
 from harness import drawings
@@ -83,6 +84,32 @@ class SteppingThroughAFolder(ViewerTestCase):
         viewer.keys("Home")
         self.assert_shown(viewer, "plan1", 140, 80)
         self.assertTrue(viewer.running())
+
+    def test_two_names_listed_alike_are_each_stepped_onto_and_past(self):
+        folder = self.session.run_dir / "alike"
+        drawings.write(folder / "w.dwg", code="1015", width=140, height=80)
+        drawings.write(folder / "y.dwg", code="1015", width=150, height=90)
+        for name in ("x é.dwg", "x è.dwg"):
+            drawings.write(folder / name, code="1015", width=200, height=100)
+        # Code page 932 holds neither accent: the ANSI listing names both alike (Wine puts
+        # a plain "e" in), and by that name neither opens.
+        listed = self.session.drv.files(self.wine_path(folder / "x*"))
+        self.assertEqual(len(listed), 2)
+        self.assertEqual(listed[0], listed[1])
+        alike = self.wine_path(folder) + "\\" + listed[0].decode("cp932")
+        unopenable = f"ファイル {alike} は開けません."
+
+        viewer = Viewer.start(self.session, self.wine_path(folder / "w.dwg"))
+        self.assert_shown(viewer, "w", 140, 80)
+        for key, shown in (("Right", ("y", 150, 90)), ("Left", ("w", 140, 80))):
+            with self.subTest(key):
+                for _ in range(2):  # each of the two: its box, nothing else changes
+                    before = viewer.state()
+                    viewer.keys(key)
+                    self.assert_error_box(viewer, unopenable)
+                    self.assertEqual(viewer.state(), before)
+                viewer.keys(key)
+                self.assert_shown(viewer, *shown)
 
 
 if __name__ == "__main__":

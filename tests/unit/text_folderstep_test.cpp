@@ -1,5 +1,5 @@
 // Stepping through a folder's drawings: the target entry for each key, from a listed name,
-// from one deleted meanwhile, and at the ends.
+// from one deleted meanwhile, from one of names listed twice, and at the ends.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 
 namespace {
 
+using folder::PositionOf;
 using folder::StepKey;
 using folder::StepTarget;
 
@@ -24,8 +25,8 @@ int CaseBlind(const std::string& a, const std::string& b) {
 }
 
 std::optional<std::size_t> Step(const std::vector<std::string>& names, const std::string& at,
-                                StepKey key) {
-    return StepTarget(names, at, key, CaseBlind);
+                                StepKey key, std::size_t occurrence = 0) {
+    return StepTarget(names, {at, occurrence}, key, CaseBlind);
 }
 
 const std::vector<std::string> kNames = {"a.dwg", "c.dwg", "e.dwg"};
@@ -61,6 +62,23 @@ TEST(FolderStep, AmongNamesLevelInOrderTheByteEqualOneIsCurrent) {
     EXPECT_EQ(Step(names, "B.dwg", StepKey::Next), 2u);
     // Named in another case than any entry (typed so): the first level entry stands for it.
     EXPECT_EQ(Step({"a.dwg", "B.DWG", "c.dwg"}, "b.dwg", StepKey::Next), 2u);
+}
+
+TEST(FolderStep, ANameListedTwiceIsSteppedOntoAndPastOnceEach) {
+    // Two names code page 932 can't hold ("x é", "x è"), listed alike.
+    const std::vector<std::string> names = {"a.dwg", "x ?.dwg", "x ?.dwg", "z.dwg"};
+    std::vector<std::size_t> walked;
+    folder::Position at{"a.dwg"};
+    while (const auto next = StepTarget(names, at, StepKey::Next, CaseBlind)) {
+        walked.push_back(*next);
+        at = PositionOf(names, *next);
+        if (walked.size() > names.size()) break;  // stuck
+    }
+    EXPECT_EQ(walked, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(Step(names, "x ?.dwg", StepKey::Previous, 1), 1u);
+    EXPECT_EQ(Step(names, "x ?.dwg", StepKey::Previous, 0), 0u);
+    // Fewer listed now than when it was stepped onto: the last of them stands for it.
+    EXPECT_EQ(Step(names, "x ?.dwg", StepKey::Next, 5), 3u);
 }
 
 }  // namespace

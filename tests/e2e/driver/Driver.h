@@ -86,6 +86,7 @@ int CmdReadLink(const Args&);
 int CmdWriteLink(const Args&);
 int CmdShortPath(const Args&);
 int CmdLongPath(const Args&);
+int CmdFiles(const Args&);
 int CmdMemory(const Args&);
 int CmdEcho(const Args&);
 // Dpi.cpp: layout at other dpi settings, and whether a window keeps answering.

@@ -100,6 +100,25 @@ int CmdLongPath(const Args& args) {
     return kDone;
 }
 
+// files PATTERN: one "file" line per entry FindFirstFileA/FindNextFileA give, its name's
+// bytes in hex and as text: the names a program of the ANSI code page sees.
+int CmdFiles(const Args& args) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(Arg(args, 0, "PATTERN").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return kNo;
+    do {
+        std::string hex;
+        for (const unsigned char c : std::string(found.cFileName)) {
+            char pair[4];
+            std::snprintf(pair, sizeof pair, "%02x", c);
+            hex += pair;
+        }
+        Emit({"file", hex, Escape(found.cFileName)});
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return kDone;
+}
+
 // memory: what GlobalMemoryStatusEx and GlobalMemoryStatus report, in bytes.
 int CmdMemory(const Args&) {
     MEMORYSTATUSEX ex{};

@@ -69,6 +69,7 @@ constexpr Command kCommands[] = {
     {"writelnk", olxdriver::CmdWriteLink, "PATH TARGET [WORKDIR]"},
     {"shortpath", olxdriver::CmdShortPath, "PATH"},
     {"longpath", olxdriver::CmdLongPath, "PATH"},
+    {"files", olxdriver::CmdFiles, "PATTERN              names FindFirstFileA gives"},
     {"memory", olxdriver::CmdMemory, ""},
     {"echo", olxdriver::CmdEcho, "ARG...               bytes of the arguments"},
     {"modules", olxdriver::CmdModules, "PID                  paths of a process's modules"},

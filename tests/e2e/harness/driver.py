@@ -319,6 +319,11 @@ class Driver:
         lines = self.call("longpath", path, allow_no=True)
         return lines[0][1] if lines else None
 
+    def files(self, pattern):
+        """[bytes of each name] FindFirstFileA/FindNextFileA give for pattern (cp932)."""
+        lines = self.call("files", pattern, allow_no=True)
+        return [bytes.fromhex(f[1]) for f in lines or [] if f[0] == "file"]
+
     def memory(self):
         r = _records(self.call("memory"))
         return Memory(*(int(r[k][0]) for k in ("load", "ex_total", "ex_avail", "total", "avail")))

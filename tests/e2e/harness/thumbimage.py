@@ -144,7 +144,12 @@ def expected_points(picture, area, step=6, radius=1, visible=None):
             x, y = area.left + ax, area.top + ay
             if visible and not (visible[0] <= x < visible[2] and visible[1] <= y < visible[3]):
                 continue
-            sx = min(picture.width - 1, (2 * ax + 1) * picture.width // (2 * area.width))
-            sy = min(picture.height - 1, (2 * ay + 1) * picture.height // (2 * area.height))
+            sx = source_index(ax, area.width, picture.width)
+            sy = source_index(ay, area.height, picture.height)
             points.append(((x, y), picture.around(sx, sy, radius)))
     return points
+
+
+def source_index(at, shown, stored):
+    """The stored row or column whose middle the shown one at `at` (of `shown`) covers."""
+    return min(stored - 1, (2 * at + 1) * stored // (2 * shown))

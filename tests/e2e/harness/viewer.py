@@ -9,7 +9,7 @@ from dataclasses import dataclass
 
 from . import config
 from .driver import Rect
-from .thumbimage import expected_points
+from .thumbimage import expected_points, source_index
 from .wineenv import poll
 
 TITLE = "Ortholux"
@@ -101,15 +101,43 @@ class Viewer:
                 counts[c] = counts.get(c, 0) + 1
         return counts
 
+    def shrinks(self, picture):
+        """True when the image area is smaller than the picture in either direction: the
+        viewer then halftones, which mixes the colours where the picture changes colour."""
+        area = self.image_rect()
+        return area.width < picture.width or area.height < picture.height
+
     def compare_picture(self, picture, shot=None, step=6):
         """(seen, wrong): for a grid of the image area's on-screen points, (point, colours
         the stretched picture may show there, the pixel seen); wrong holds those whose
-        pixel is none of the colours."""
+        pixel is none of the colours (nor, where the picture is shrunk, a mix of them)."""
         shot = shot or self.session.screenshot()
+        mixed = self.shrinks(picture)
         seen = [(p, c, shot.pixel(*p)) for p, c in
                 expected_points(picture, self.image_rect(), step,
                                 visible=(0, 0, shot.width, shot.height))]
-        return seen, [s for s in seen if s[2] not in s[1]]
+        return seen, [s for s in seen if not (s[2] in s[1] or mixed and is_mix(s[2], s[1]))]
+
+    def unmixed_strays(self, picture, shot=None):
+        """[(point, pixel)] of the image area whose colour the picture lacks although the
+        picture holds one colour only all round the point's source pixel: a shrink's
+        halftoning explains a mixed colour only where the picture changes colour."""
+        shot = shot or self.session.screenshot()
+        area, own = self.image_rect(), picture.colours()
+        reach = 1 + max(-(-picture.width // area.width), -(-picture.height // area.height))
+        uniform, strays = {}, []
+        for y in range(max(area.top, 0), min(area.bottom, shot.height)):
+            sy = source_index(y - area.top, area.height, picture.height)
+            for x in range(max(area.left, 0), min(area.right, shot.width)):
+                rgb = shot.pixel(x, y)
+                if rgb in own:
+                    continue
+                sx = source_index(x - area.left, area.width, picture.width)
+                if (sx, sy) not in uniform:
+                    uniform[sx, sy] = len(picture.around(sx, sy, reach)) == 1
+                if uniform[sx, sy]:
+                    strays.append(((x, y), rgb))
+        return strays
 
     def wait_picture(self, picture, timeout=15.0):
         """compare_picture, repeated until nothing differs (painting may lag behind)."""
@@ -181,3 +209,9 @@ class Viewer:
     def confirm(self, box):
         """Presses the box's OK and waits until it has gone."""
         self.drv.press(box.hwnd, 1)
+
+
+def is_mix(rgb, colours):
+    """True when each channel of rgb lies within the range of colours' (two or more)."""
+    return len(colours) > 1 and all(min(c[i] for c in colours) <= rgb[i]
+                                    <= max(c[i] for c in colours) for i in range(3))
