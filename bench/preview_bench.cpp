@@ -115,7 +115,7 @@ DecodingPeak MeasureDecoding(const std::string& path) {
     try {
         DrawingPreview preview = ReadDrawingThumbnail(path);
         result.thumbnail = preview.image.size();
-        const RgbaImage pixels = ThumbnailPicture(std::move(preview), 256, DecodePngOrThrow);
+        const RgbaImage pixels = ThumbnailPicture(std::move(preview), 256, DecodePngFitted);
         result.outcome = std::to_string(pixels.width) + "x" + std::to_string(pixels.height);
     } catch (const AppError&) {
         result.outcome = "refused";
