@@ -66,6 +66,9 @@ inline std::vector<uint8_t> MadePng(std::span<const uint8_t> in, int maxSide) {
     const uint8_t flip = in[10];
     const std::span<const uint8_t> pattern = in.subspan(11);
 
+    // Everything with a destructor is made before setjmp: libpng's errors longjmp back here.
+    static const int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+    std::vector<uint8_t> row((std::size_t(width) * kChannels[type] * depth + 7) / 8);
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -91,8 +94,6 @@ inline std::vector<uint8_t> MadePng(std::span<const uint8_t> in, int maxSide) {
         png_set_tRNS(png, info, alpha, 2, nullptr);
     }
     png_write_info(png, info);
-    const std::size_t rowBytes = png_get_rowbytes(png, info);
-    std::vector<uint8_t> row(rowBytes);
     const int passes = png_set_interlace_handling(png);
     std::size_t next = 0;
     for (int pass = 0; pass < passes; ++pass) {
