@@ -71,8 +71,7 @@ void RunPipeline(benchmark::State& state, const std::vector<uint8_t>& bytes) {
         try {
             DrawingPreview preview = ReadDrawingThumbnail(source);
             if (preview.outcome == PreviewOutcome::Ready) {
-                const RgbaImage pixels =
-                    ThumbnailPicture(std::move(preview), 256, DecodePngFitted);
+                const RgbaImage pixels = ThumbnailPicture(std::move(preview), 256, DecodePngFitted);
                 benchmark::DoNotOptimize(pixels.pixels.data());
             }
         } catch (const std::exception&) {
@@ -99,12 +98,13 @@ std::vector<uint8_t> DiagonalsPng(int size) {
 }
 
 // `drawing` with `thumb` appended and its directory's bitmap entry pointed at it.
-std::vector<uint8_t> WithThumbnail(std::vector<uint8_t> drawing, const std::vector<uint8_t>& thumb) {
+std::vector<uint8_t> WithThumbnail(std::vector<uint8_t> drawing,
+                                   const std::vector<uint8_t>& thumb) {
     auto put = [&](std::size_t at, uint32_t value) {
         for (int i = 0; i < 4; ++i) drawing[at + i] = static_cast<uint8_t>(value >> (8 * i));
     };
-    const std::size_t directory = drawing[13] | drawing[14] << 8 | drawing[15] << 16 |
-                                  std::size_t{drawing[16]} << 24;
+    const std::size_t directory =
+        drawing[13] | drawing[14] << 8 | drawing[15] << 16 | std::size_t{drawing[16]} << 24;
     put(directory + 31, static_cast<uint32_t>(drawing.size()));
     put(directory + 35, static_cast<uint32_t>(thumb.size()));
     drawing.insert(drawing.end(), thumb.begin(), thumb.end());
@@ -130,26 +130,26 @@ void Measure(const std::vector<uint8_t>& bytes, Measured& into) {
 
 void RegisterStoredSizes(const std::filesystem::path& dir) {
     std::ifstream in(dir / "example_2013.dwg", std::ios::binary);
-    std::vector<uint8_t> stored{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> stored{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
     if (stored.empty()) return;
     std::vector<uint8_t> large = WithThumbnail(stored, DiagonalsPng(2560));
-    benchmark::RegisterBenchmark(
-        "BM_PngStoredSizes256",
-        [stored = std::move(stored), large = std::move(large)](benchmark::State& state) {
-            Measured small, big;
-            for (auto _ : state) {
-                Measure(stored, small);
-                Measure(large, big);
-            }
-            const double n = static_cast<double>(state.iterations());
-            state.counters["670x448_us"] = small.seconds / n * 1e6;
-            state.counters["2560_us"] = big.seconds / n * 1e6;
-            state.counters["time_ratio"] = big.seconds / small.seconds;
-            state.counters["670x448_peak_KiB"] = static_cast<double>(small.peak) / 1024;
-            state.counters["2560_peak_KiB"] = static_cast<double>(big.peak) / 1024;
-            state.counters["peak_ratio"] = static_cast<double>(big.peak) / small.peak;
-        })
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_PngStoredSizes256", [stored = std::move(stored),
+                                                          large = std::move(large)](
+                                                             benchmark::State& state) {
+        Measured small, big;
+        for (auto _ : state) {
+            Measure(stored, small);
+            Measure(large, big);
+        }
+        const double n = static_cast<double>(state.iterations());
+        state.counters["670x448_us"] = small.seconds / n * 1e6;
+        state.counters["2560_us"] = big.seconds / n * 1e6;
+        state.counters["time_ratio"] = big.seconds / small.seconds;
+        state.counters["670x448_peak_KiB"] = static_cast<double>(small.peak) / 1024;
+        state.counters["2560_peak_KiB"] = static_cast<double>(big.peak) / 1024;
+        state.counters["peak_ratio"] = static_cast<double>(big.peak) / small.peak;
+    })->Unit(benchmark::kMillisecond);
 }
 
 const bool registered = [] {

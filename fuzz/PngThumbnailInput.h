@@ -58,8 +58,10 @@ inline std::vector<uint8_t> MadePng(std::span<const uint8_t> in, int maxSide) {
     const int type = kTypes[in[4] % 5];
     static const int kDepths[] = {1, 2, 4, 8, 16};
     int depth = kDepths[in[5] % 5];
-    if (type == PNG_COLOR_TYPE_PALETTE) depth = std::min(depth, 8);
-    else if (type != PNG_COLOR_TYPE_GRAY) depth = std::max(depth, 8);
+    if (type == PNG_COLOR_TYPE_PALETTE)
+        depth = std::min(depth, 8);
+    else if (type != PNG_COLOR_TYPE_GRAY)
+        depth = std::max(depth, 8);
     const bool interlaced = in[6] & 1;
     const std::size_t cut = in[7];
     const std::size_t flipAt = in[8] << 8 | in[9];

@@ -275,10 +275,16 @@ void WriteThumbnailPathSeeds(Corpus& corpus) {
     // past it, one interlaced, one cut short.
     const auto made = [&](uint16_t size, int side, int height, uint8_t type, uint8_t depth,
                           uint8_t interlace, uint8_t cut) {
-        Bytes input{static_cast<uint8_t>(0x80 | (size - 1) >> 8), static_cast<uint8_t>(size - 1),
-                    static_cast<uint8_t>((side - 1) >> 8), static_cast<uint8_t>(side - 1),
-                    static_cast<uint8_t>((height - 1) >> 8), static_cast<uint8_t>(height - 1),
-                    type, depth, interlace, cut, 0xFF, 0xFF, 0, 255, 255, 255, 0, 0, 0, 40, 90};
+        Bytes input{static_cast<uint8_t>(0x80 | (size - 1) >> 8), static_cast<uint8_t>(size - 1)};
+        for (const int value : {side - 1, height - 1}) {
+            input.push_back(static_cast<uint8_t>(value >> 8));
+            input.push_back(static_cast<uint8_t>(value));
+        }
+        const uint8_t noFlip[] = {0xFF, 0xFF, 0};
+        input.insert(input.end(), {type, depth, interlace, cut});
+        input.insert(input.end(), std::begin(noFlip), std::end(noFlip));
+        const uint8_t rows[] = {255, 255, 255, 0, 0, 0, 40, 90};
+        input.insert(input.end(), std::begin(rows), std::end(rows));
         corpus.Add(input);
     };
     made(32, kMaxPictureSide, kMaxPictureSide, 1, 3, 0, 0);

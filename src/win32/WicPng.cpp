@@ -33,8 +33,7 @@ HRESULT CreateImagingFactory(ComPtr<IWICImagingFactory>& factory) {
                             IID_IWICImagingFactory, factory.OutVoid());
 }
 
-PngFrame::PngFrame(IWICImagingFactory* factory, std::span<const uint8_t> file,
-                   const GUID& format) {
+PngFrame::PngFrame(IWICImagingFactory* factory, std::span<const uint8_t> file, const GUID& format) {
     if (file.empty() || file.size() > 0xFFFFFFFFu) throw PngError("damaged PNG thumbnail: size");
     Check(factory->CreateStream(stream_.Out()), "stream");
     // The stream only reads from the buffer, which outlives it.
@@ -68,8 +67,8 @@ RgbaImage DecodePngWithWic(std::span<const uint8_t> file, int limit) {
     }
     const auto width = static_cast<int>(frame.Width());
     const auto height = static_cast<int>(frame.Height());
-    AreaScaler scaler(width, height, limit > 0 ? FitWithin(width, height, limit)
-                                               : Size2{width, height});
+    AreaScaler scaler(width, height,
+                      limit > 0 ? FitWithin(width, height, limit) : Size2{width, height});
     // Within kMaxPictureSide a side: a row is at most 16 KiB and a strip within 32 bits.
     const UINT stride = frame.Width() * 4;
     const UINT strip = std::max<UINT>(1, kStripBytes / stride);

@@ -67,8 +67,8 @@ std::vector<uint8_t> Diagonals(int width, int height, int colorType = PNG_COLOR_
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, nullptr, Collect, nullptr);
     png_set_IHDR(png, info, width, height, depth, colorType,
-                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         png_color palette[2] = {{255, 255, 255}, {200, 30, 40}};
         png_set_PLTE(png, info, palette, 2);
@@ -86,8 +86,10 @@ std::vector<uint8_t> Diagonals(int width, int height, int colorType = PNG_COLOR_
                 const bool ink = x == y || x == width - 1 - y;
                 for (int c = 0; c < channels * bytes; ++c) {
                     uint8_t& v = row[std::size_t(x) * channels * bytes + c];
-                    if (colorType == PNG_COLOR_TYPE_PALETTE) v = ink;
-                    else v = ink ? static_cast<uint8_t>(40 + 50 * c + x % 7) : 255;
+                    if (colorType == PNG_COLOR_TYPE_PALETTE)
+                        v = ink;
+                    else
+                        v = ink ? static_cast<uint8_t>(40 + 50 * c + x % 7) : 255;
                 }
             }
             png_write_row(png, row.data());
@@ -109,9 +111,12 @@ RgbaImage Whole(const std::vector<uint8_t>& file) {
 // real drawings' thumbnails and for every kind of PNG a program may write.
 TEST(PngRows, SamePixelsAsTheWholeImageReader) {
     std::vector<std::vector<uint8_t>> files = {
-        Diagonals(90, 61), Diagonals(90, 61, PNG_COLOR_TYPE_RGB_ALPHA),
-        Diagonals(90, 61, PNG_COLOR_TYPE_GRAY, 8), Diagonals(33, 20, PNG_COLOR_TYPE_GRAY, 2),
-        Diagonals(90, 61, PNG_COLOR_TYPE_RGB, 16), Diagonals(90, 61, PNG_COLOR_TYPE_PALETTE, 1),
+        Diagonals(90, 61),
+        Diagonals(90, 61, PNG_COLOR_TYPE_RGB_ALPHA),
+        Diagonals(90, 61, PNG_COLOR_TYPE_GRAY, 8),
+        Diagonals(33, 20, PNG_COLOR_TYPE_GRAY, 2),
+        Diagonals(90, 61, PNG_COLOR_TYPE_RGB, 16),
+        Diagonals(90, 61, PNG_COLOR_TYPE_PALETTE, 1),
         Diagonals(90, 61, PNG_COLOR_TYPE_RGB_ALPHA, 8, true)};
     for (const auto& e : LoadFixtureExpectations()) {
         if (e.imageKind != "png") continue;

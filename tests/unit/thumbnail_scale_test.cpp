@@ -119,12 +119,16 @@ TEST(AreaAverage, RowByRowGivesTheWholeImagesPixels) {
     const struct {
         int width, height;
         Size2 target;
-    } cases[] = {{9, 7, {4, 3}}, {672, 448, FitWithin(672, 448, 97)}, {5, 40, {5, 3}},
-                 {64, 64, {64, 64}}, {31, 29, {1, 1}}, {300, 2, {7, 2}}, {13, 13, {12, 12}}};
+    } cases[] = {{9, 7, {4, 3}},    {672, 448, FitWithin(672, 448, 97)},
+                 {5, 40, {5, 3}},   {64, 64, {64, 64}},
+                 {31, 29, {1, 1}},  {300, 2, {7, 2}},
+                 {13, 13, {12, 12}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
-        RgbaImage source{c.width, c.height, std::vector<uint8_t>(std::size_t(c.width) * c.height * 4)};
-        for (auto& byte : source.pixels) byte = static_cast<uint8_t>(random() % 4 == 0 ? 0 : random());
+        RgbaImage source{c.width, c.height,
+                         std::vector<uint8_t>(std::size_t(c.width) * c.height * 4)};
+        for (auto& byte : source.pixels)
+            byte = static_cast<uint8_t>(random() % 4 == 0 ? 0 : random());
         AreaScaler scaler(c.width, c.height, c.target);
         for (int y = 0; y < c.height; ++y) {
             EXPECT_THROW(scaler.Finish(), std::logic_error);
@@ -132,9 +136,8 @@ TEST(AreaAverage, RowByRowGivesTheWholeImagesPixels) {
         }
         EXPECT_THROW(scaler.AddRow(source.pixels.data()), std::logic_error);
         const RgbaImage rows = scaler.Finish();
-        const RgbaImage whole = c.target == Size2{c.width, c.height}
-                                    ? source
-                                    : ScaleByAreaAverage(source, c.target);
+        const RgbaImage whole =
+            c.target == Size2{c.width, c.height} ? source : ScaleByAreaAverage(source, c.target);
         EXPECT_EQ(rows.width, c.target.width);
         EXPECT_EQ(rows.height, c.target.height);
         EXPECT_EQ(rows.pixels, whole.pixels);

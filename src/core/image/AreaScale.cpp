@@ -113,8 +113,7 @@ RgbaImage ScaleByAreaAverage(RgbaImage image, Size2 target) {
 
 AreaScaler::AreaScaler(int width, int height, Size2 target)
     : width_(width), height_(height), target_(target) {
-    if (target.width <= 0 || target.height <= 0 || target.width > width ||
-        target.height > height) {
+    if (target.width <= 0 || target.height <= 0 || target.width > width || target.height > height) {
         throw std::invalid_argument("area averaging only scales down");
     }
     out_.width = target.width;
@@ -154,7 +153,8 @@ void AreaScaler::AddRow(const uint8_t* rgba) {
         }
         if ((y + 1) * in > end) continue;  // the next source row adds to it too
         uint8_t* dst = out_.pixels.data() + static_cast<std::size_t>(y) * outStride;
-        for (std::size_t x = 0; x < columns_.size(); ++x) StorePixel(sums + x * 4, area, dst + x * 4);
+        for (std::size_t x = 0; x < columns_.size(); ++x)
+            StorePixel(sums + x * 4, area, dst + x * 4);
         std::fill(sums_.begin(), sums_.end(), 0);
     }
     ++row_;

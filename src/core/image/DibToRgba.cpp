@@ -64,8 +64,8 @@ class BorderCanvas {
     BorderCount Count() const {
         const uint64_t width = uint64_t(dib_.width);
         const uint64_t height = uint64_t(rows_);
-        const uint64_t all = width == 1 || height == 1 ? width * height
-                                                       : 2 * width + 2 * (height - 2);
+        const uint64_t all =
+            width == 1 || height == 1 ? width * height : 2 * width + 2 * (height - 2);
         BorderCount count = count_;
         count.black += all - count.border;
         count.border = all;
