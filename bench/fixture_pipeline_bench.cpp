@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <new>
 #include <exception>
 #include <filesystem>
@@ -111,6 +111,13 @@ std::vector<uint8_t> WithThumbnail(std::vector<uint8_t> drawing,
     return drawing;
 }
 
+// Monotonic seconds (<chrono> does not build with the project's execution character set).
+double Now() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 struct Measured {
     double seconds = 0;
     int64_t peak = 0;
@@ -119,12 +126,12 @@ struct Measured {
 void Measure(const std::vector<uint8_t>& bytes, Measured& into) {
     const int64_t before = liveBytes;
     peakBytes = before;
-    const auto start = std::chrono::steady_clock::now();
+    const double start = Now();
     MemorySource source(bytes);
     DrawingPreview preview = ReadDrawingThumbnail(source);
     const RgbaImage pixels = ThumbnailPicture(std::move(preview), 256, DecodePngFitted);
     benchmark::DoNotOptimize(pixels.pixels.data());
-    into.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    into.seconds += Now() - start;
     into.peak = std::max<int64_t>(into.peak, peakBytes - before);
 }
 
