@@ -113,6 +113,49 @@ TEST(ThumbnailPixels, PngThroughThePlatformsDecoderAndFitted) {
     EXPECT_THROW(ThumbnailPixels(PreviewOf(png), NoPng), PngError);
 }
 
+// The ground read from the border alone counts what the decoded image shows there: each border
+// pixel once (one row or column too), interior rows skipped, run-length gaps black.
+TEST(ThumbnailPixels, BorderCountedWithoutAnImageAsTheImageShowsIt) {
+    auto bmp = [](int32_t w, int32_t h, uint16_t bits, uint32_t compression, bmptest::Bytes px) {
+        bmptest::Bmp b;
+        b.width = w;
+        b.height = h;
+        b.bits = bits;
+        b.compression = compression;
+        if (bits <= 8) {
+            b.colorsUsed = 2;
+            b.table = {0, 0, 0, 0, 255, 255, 255, 0};
+        }
+        b.pixels = std::move(px);
+        return b.Build();
+    };
+    const bmptest::Bytes files[] = {
+        bmp(4, 3, 8, 0, {0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1}),
+        bmp(1, 5, 8, 0, {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}),
+        bmp(5, 1, 8, 0, {1, 1, 0, 0, 1, 0, 0, 0}),
+        bmp(3, -3, 24, 0, bmptest::Sequence(36, 200)),
+        bmp(4, 3, 1, 0, {0x90, 0, 0, 0, 0x60, 0, 0, 0, 0xF0, 0, 0, 0}),
+        bmp(4, 2, 8, 1, {1, 1, 0, 0, 2, 1, 0, 1})};
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        SCOPED_TRACE(i);
+        const RgbaImage image = BmpToRgba(files[i]);
+        BorderCount want;
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                if (y != 0 && y != image.height - 1 && x != 0 && x != image.width - 1) continue;
+                const Rgb p = At(image, x, y);
+                ++want.border;
+                want.black += p == kBlack;
+                want.white += p == kWhite;
+            }
+        }
+        const BorderCount got = BmpBorder(files[i]);
+        EXPECT_EQ(got.border, want.border);
+        EXPECT_EQ(got.black, want.black);
+        EXPECT_EQ(got.white, want.white);
+    }
+}
+
 // Sides past kMaxPictureSide are damaged pictures for every thumbnail, however few pixels.
 TEST(ThumbnailPixels, RefusesASideAbove4096) {
     for (const int width : {4096, 4097}) {

@@ -43,6 +43,7 @@ class Canvas {
         p[3] = 255;
     }
     void PutIndex(int x, int row, uint32_t index) { PutEntry(*this, dib_, x, row, index); }
+    static int NextColumn(int x, int) { return x + 1; }
 
   private:
     const DibImage& dib_;
@@ -50,7 +51,8 @@ class Canvas {
 };
 
 // Counts the border pixels as they are put, each once: no decoder puts a pixel twice (rows and
-// columns only move forward). Pixels a run-length image leaves out are black.
+// columns only move forward). Pixels a run-length image leaves out are black; run-length data
+// is followed whole, rows read in place only at the border.
 class BorderCanvas {
   public:
     BorderCanvas(const DibImage& dib, int rows) : dib_(dib), rows_(rows) {}
@@ -61,6 +63,11 @@ class BorderCanvas {
         count_.white += r == 255 && g == 255 && b == 255;
     }
     void PutIndex(int x, int row, uint32_t index) { PutEntry(*this, dib_, x, row, index); }
+    // Rows read in place: of a row between the first and the last, only its two ends.
+    int NextColumn(int x, int row) const {
+        if (row == 0 || row == rows_ - 1) return x + 1;
+        return x == 0 ? std::max(1, dib_.width - 1) : dib_.width;
+    }
     BorderCount Count() const {
         const uint64_t width = uint64_t(dib_.width);
         const uint64_t height = uint64_t(rows_);
@@ -124,7 +131,7 @@ template <class Line, class Target>
 void ReadRow(const DibImage& dib, const Line& line, std::size_t start, int row, const Masks& m,
              Target& canvas) {
     const std::size_t bytesPerPixel = dib.bitCount / 8;
-    for (int x = 0; x < dib.width; ++x) {
+    for (int x = 0; x < dib.width; x = canvas.NextColumn(x, row)) {
         const auto column = static_cast<std::size_t>(x);
         if (dib.bitCount <= 8) {
             const int perByte = 8 / dib.bitCount;
