@@ -270,6 +270,27 @@ void WriteThumbnailPathSeeds(Corpus& corpus) {
     itself.resize(std::max<std::size_t>(itself.size(), std::size_t{directory} + 39), 0);
     itself[directory + 20] = 2;
     corpus.Add(ThumbnailPathInput(itself, 256));
+
+    // Made PNGs (the top bit of the first byte): square and large for the build's cap, one
+    // past it, one interlaced, one cut short.
+    const auto made = [&](uint16_t size, int side, int height, uint8_t type, uint8_t depth,
+                          uint8_t interlace, uint8_t cut) {
+        Bytes input{static_cast<uint8_t>(0x80 | (size - 1) >> 8), static_cast<uint8_t>(size - 1)};
+        for (const int value : {side - 1, height - 1}) {
+            input.push_back(static_cast<uint8_t>(value >> 8));
+            input.push_back(static_cast<uint8_t>(value));
+        }
+        const uint8_t noFlip[] = {0xFF, 0xFF, 0};
+        input.insert(input.end(), {type, depth, interlace, cut});
+        input.insert(input.end(), std::begin(noFlip), std::end(noFlip));
+        const uint8_t rows[] = {255, 255, 255, 0, 0, 0, 40, 90};
+        input.insert(input.end(), std::begin(rows), std::end(rows));
+        corpus.Add(input);
+    };
+    made(32, kMaxPictureSide, kMaxPictureSide, 1, 3, 0, 0);
+    made(48, kMaxPictureSide + 1, 7, 4, 3, 0, 0);
+    made(20, 90, 61, 2, 3, 1, 0);
+    made(16, 70, 70, 0, 4, 0, 30);
 #endif
 }
 

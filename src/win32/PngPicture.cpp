@@ -1,59 +1,27 @@
-// PNG thumbnails (drawings from release "1027" on) are decoded by the platform's imaging
-// component: a stream over the bytes in memory, its decoder, and a conversion to 32-bit BGR
-// rows copied straight into a top-down DIB section.
-#include <wincodec.h>
+// PNG thumbnails (drawings from release "1027" on) go through the one WIC decoder (WicPng):
+// 32-bit BGR rows copied straight into a top-down DIB section, the full-size picture the
+// viewer stretches itself.
+#include <new>
 
 #include "Error.h"
 #include "Picture.h"
 #include "SystemError.h"
+#include "WicPng.h"
+#include "image/ThumbnailPicture.h"  // PngError
 
 namespace {
 
-// The largest picture accepted: its rows must fit the 32-bit sizes of the copy call.
+// The largest picture shown: its rows must fit the 32-bit sizes of the copy call.
 constexpr uint64_t kMaxPixelBytes = 0x7FFFFFFF;
 
-// A failure that depends on the data: the image is not one the decoder can read.
-void Decode(HRESULT result) {
-    if (result == E_OUTOFMEMORY) throw AppError(msg::kOutOfMemory);
-    if (FAILED(result)) throw AppError(msg::kInvalidBitmap);
-}
-
-win::ComPtr<IWICImagingFactory> CreateFactory() {
+Picture Decode(std::span<const uint8_t> file) {
     win::ComPtr<IWICImagingFactory> factory;
-    win::CheckCom(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IWICImagingFactory, factory.OutVoid()));
-    return factory;
-}
-
-}  // namespace
-
-Picture PictureFromPng(std::span<const uint8_t> file) {
-    if (file.empty() || file.size() > 0xFFFFFFFFu) throw AppError(msg::kInvalidBitmap);
-    const auto factory = CreateFactory();
-
-    win::ComPtr<IWICStream> stream;
-    win::CheckCom(factory->CreateStream(stream.Out()));
-    // The stream only reads from the buffer, which outlives it.
-    Decode(stream->InitializeFromMemory(const_cast<BYTE*>(file.data()),
-                                        static_cast<DWORD>(file.size())));
-
-    win::ComPtr<IWICBitmapDecoder> decoder;
-    Decode(factory->CreateDecoderFromStream(stream.Get(), &GUID_ContainerFormatPng,
-                                            WICDecodeMetadataCacheOnDemand, decoder.Out()));
-    win::ComPtr<IWICBitmapFrameDecode> frame;
-    Decode(decoder->GetFrame(0, frame.Out()));
-
-    win::ComPtr<IWICFormatConverter> converter;
-    win::CheckCom(factory->CreateFormatConverter(converter.Out()));
-    Decode(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
-                                 nullptr, 0.0, WICBitmapPaletteTypeCustom));
-
-    UINT width = 0;
-    UINT height = 0;
-    Decode(converter->GetSize(&width, &height));
+    win::CheckCom(win::CreateImagingFactory(factory));
+    win::PngFrame frame(factory.Get(), file, GUID_WICPixelFormat32bppBGR);
+    const UINT width = frame.Width();
+    const UINT height = frame.Height();
     const uint64_t stride = uint64_t{width} * 4;
-    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX ||
-        stride * height > kMaxPixelBytes) {
+    if (width > INT32_MAX || height > INT32_MAX || stride * height > kMaxPixelBytes) {
         throw AppError(msg::kInvalidBitmap);
     }
 
@@ -70,10 +38,22 @@ Picture PictureFromPng(std::span<const uint8_t> file) {
     SetLastError(0);
     picture.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!picture.bitmap || !bits) win::ThrowLastErrorOr(msg::kInvalidBitmap);
-    Decode(converter->CopyPixels(nullptr, static_cast<UINT>(stride),
-                                 static_cast<UINT>(stride * height), static_cast<BYTE*>(bits)));
+    frame.CopyRows(0, height, static_cast<UINT>(stride), static_cast<uint8_t*>(bits));
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);
     picture.bitsPerPixel = 32;
     return picture;
+}
+
+}  // namespace
+
+Picture PictureFromPng(std::span<const uint8_t> file) {
+    // The viewer's own error kinds for what the decoder reports.
+    try {
+        return Decode(file);
+    } catch (const PngError&) {
+        throw AppError(msg::kInvalidBitmap);
+    } catch (const std::bad_alloc&) {
+        throw AppError(msg::kOutOfMemory);
+    }
 }

@@ -1,14 +1,14 @@
-// A memory stream over the bytes, the PNG decoder, a conversion to non-premultiplied 32-bit
-// RGBA, and one copy into the image's own buffer.
+// A memory stream over the bytes, the PNG decoder and a format converter; rows are copied out
+// a strip at a time.
 #include "WicPng.h"
 
-#include <wincodec.h>
-
+#include <algorithm>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "image/AreaScale.h"
 #include "image/ThumbnailPicture.h"  // PngError
-#include "Scoped.h"
 
 namespace win {
 
@@ -23,47 +23,62 @@ void Check(HRESULT result, const char* step) {
     }
 }
 
+// Rows copied at once: a few hundred KiB, whatever the width.
+constexpr UINT kStripBytes = 256 * 1024;
+
 }  // namespace
 
-RgbaImage DecodePngWithWic(std::span<const uint8_t> file) {
+HRESULT CreateImagingFactory(ComPtr<IWICImagingFactory>& factory) {
+    return CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                            IID_IWICImagingFactory, factory.OutVoid());
+}
+
+PngFrame::PngFrame(IWICImagingFactory* factory, std::span<const uint8_t> file, const GUID& format) {
     if (file.empty() || file.size() > 0xFFFFFFFFu) throw PngError("damaged PNG thumbnail: size");
-    ComPtr<IWICImagingFactory> factory;
-    Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                           IID_IWICImagingFactory, factory.OutVoid()),
-          "imaging component");
-    ComPtr<IWICStream> stream;
-    Check(factory->CreateStream(stream.Out()), "stream");
+    Check(factory->CreateStream(stream_.Out()), "stream");
     // The stream only reads from the buffer, which outlives it.
-    Check(stream->InitializeFromMemory(const_cast<BYTE*>(file.data()),
-                                       static_cast<DWORD>(file.size())),
+    Check(stream_->InitializeFromMemory(const_cast<BYTE*>(file.data()),
+                                        static_cast<DWORD>(file.size())),
           "stream");
-    ComPtr<IWICBitmapDecoder> decoder;
-    Check(factory->CreateDecoderFromStream(stream.Get(), &GUID_ContainerFormatPng,
-                                           WICDecodeMetadataCacheOnDemand, decoder.Out()),
+    Check(factory->CreateDecoderFromStream(stream_.Get(), &GUID_ContainerFormatPng,
+                                           WICDecodeMetadataCacheOnDemand, decoder_.Out()),
           "decoder");
-    ComPtr<IWICBitmapFrameDecode> frame;
-    Check(decoder->GetFrame(0, frame.Out()), "frame");
-    ComPtr<IWICFormatConverter> converter;
-    Check(factory->CreateFormatConverter(converter.Out()), "converter");
-    Check(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppRGBA, WICBitmapDitherTypeNone,
-                                nullptr, 0.0, WICBitmapPaletteTypeCustom),
+    Check(decoder_->GetFrame(0, frame_.Out()), "frame");
+    Check(factory->CreateFormatConverter(converter_.Out()), "converter");
+    Check(converter_->Initialize(frame_.Get(), format, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                 WICBitmapPaletteTypeCustom),
           "conversion");
-    UINT width = 0;
-    UINT height = 0;
-    Check(converter->GetSize(&width, &height), "size");
-    if (width == 0 || height == 0 || !RgbaSizeAcceptable(width, height)) {
+    Check(converter_->GetSize(&width_, &height_), "size");
+    if (width_ == 0 || height_ == 0) throw PngError("damaged PNG thumbnail: size");
+}
+
+void PngFrame::CopyRows(UINT first, UINT count, UINT stride, uint8_t* out) {
+    const WICRect rows{0, static_cast<INT>(first), static_cast<INT>(width_),
+                       static_cast<INT>(count)};
+    Check(converter_->CopyPixels(&rows, stride, stride * count, out), "copy");
+}
+
+RgbaImage DecodePngWithWic(std::span<const uint8_t> file, int limit) {
+    ComPtr<IWICImagingFactory> factory;
+    Check(CreateImagingFactory(factory), "imaging component");
+    PngFrame frame(factory.Get(), file, GUID_WICPixelFormat32bppRGBA);
+    if (!RgbaSizeAcceptable(frame.Width(), frame.Height())) {
         throw PngError("damaged PNG thumbnail: size");
     }
-    RgbaImage image;
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(height);
-    // Within 16 MiB (RgbaSizeAcceptable): the 32-bit sizes of the copy cannot wrap.
-    const UINT stride = width * 4;
-    image.pixels.resize(std::size_t{stride} * height);
-    Check(converter->CopyPixels(nullptr, stride, static_cast<UINT>(image.pixels.size()),
-                                image.pixels.data()),
-          "copy");
-    return image;
+    const auto width = static_cast<int>(frame.Width());
+    const auto height = static_cast<int>(frame.Height());
+    AreaScaler scaler(width, height,
+                      limit > 0 ? FitWithin(width, height, limit) : Size2{width, height});
+    // Within kMaxPictureSide a side: a row is at most 16 KiB and a strip within 32 bits.
+    const UINT stride = frame.Width() * 4;
+    const UINT strip = std::max<UINT>(1, kStripBytes / stride);
+    std::vector<uint8_t> rows(std::size_t{stride} * strip);
+    for (UINT first = 0; first < frame.Height(); first += strip) {
+        const UINT count = std::min(strip, frame.Height() - first);
+        frame.CopyRows(first, count, stride, rows.data());
+        for (UINT y = 0; y < count; ++y) scaler.AddRow(rows.data() + std::size_t{stride} * y);
+    }
+    return scaler.Finish();
 }
 
 }  // namespace win

@@ -15,6 +15,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
                                 "harness"))
 import thumbimage  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
+from test_thumbnailer_cli import FIXTURE, diagonals_png, large_drawings  # noqa: E402
 
 TOOL = None
 READY = drawing(width=3, height=2)
@@ -144,6 +145,22 @@ class BatchForm(unittest.TestCase):
                         if ground:
                             shown = exchanged.get(shown, shown)
                         self.assertEqual(png.pixel(x, y)[:3], shown)
+
+    def test_png_of_every_stored_size_and_no_bmp_side_above_4096(self):
+        drawings = large_drawings()
+        if drawings is None:
+            self.skipTest(f"{FIXTURE} is absent")
+        src = self.write("in/large.dwg", drawings["2560"])
+        self.write("in/wide.dwg", drawings["bmp4097"])
+        out = os.path.join(self.dir, b"out")
+        r = self.run_tool("--png", "--output-dir", out, os.path.dirname(src))
+        self.assertEqual(r.returncode, 1)
+        (large, wide) = self.lines(r)
+        self.assertEqual(large[1], b"Ready 1027 2560x2560 png")
+        self.assertTrue(wide[1].startswith(b"Error "), wide)
+        with open(os.path.join(out, b"large.png"), "rb") as f:
+            self.assertEqual(f.read(), diagonals_png(2560))  # the stored PNG as it is
+        self.assertEqual(os.listdir(out), [b"large.png"])
 
     def test_same_image_name_twice_fails_the_second_and_keeps_the_first(self):
         first = self.write("one/x.dwg", READY)

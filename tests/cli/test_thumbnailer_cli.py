@@ -13,6 +13,26 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import thumbimage  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness.drawings import diagonals_png, thumbnail, with_thumbnail  # noqa: E402
+from harness.drawings import drawing as bmp_drawing  # noqa: E402
+from harness.screen import encode_png  # noqa: E402
+
+FIXTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared",
+                       "fixtures", "dwg", "example_2013.dwg")
+
+
+def large_drawings():
+    """A real drawing with the largest PNG thumbnail a CAD program stores (2560 x 2560), and
+    drawings whose PNG or BMP is 4097 pixels wide; None without the fixtures."""
+    if not os.path.isfile(FIXTURE):
+        return None
+    with open(FIXTURE, "rb") as f:
+        real = f.read()
+    return {"2560": with_thumbnail(real, diagonals_png(2560)),
+            "png4097": with_thumbnail(real, encode_png(4097, 1, bytes(4097 * 3))),
+            "bmp4097": bmp_drawing(thumb=thumbnail(4097, 1))}
+
 TOOL = None
 # 40 x 20, 8 bits, every pixel index 0 (rows the thumbnail lacks read as 0): black in the
 # drawing, white after the exchange.
@@ -76,6 +96,26 @@ class Thumbnailer(unittest.TestCase):
                     self.assertEqual(f.read(), b"earlier thumbnail")
         self.assertEqual(sorted(os.listdir(self.dir)),
                          ["cut.dwg", "esc.dwg", "keep.png", "old.dwg", "two\nlines.dwg"])
+
+    def test_every_stored_size_and_no_side_above_4096(self):
+        drawings = large_drawings()
+        if drawings is None:
+            self.skipTest(f"{FIXTURE} is absent")
+        out = os.path.join(self.dir, "t.png")
+        r = self.run_tool("-s", "256", self.write("large.dwg", drawings["2560"]), out)
+        self.assertEqual((r.returncode, r.stderr), (0, b""))
+        with open(out, "rb") as f:
+            png = thumbimage.decode(f.read())
+        self.assertEqual((png.width, png.height), (256, 256))
+        # Each output pixel averages 10 x 10: the main diagonal's 10 black pixels of 100 make
+        # it grey all along, the ground beside it stays white.
+        self.assertEqual({png.pixel(k, k)[:3] for k in range(256)}, {(230, 230, 230)})
+        self.assertEqual(png.pixel(128, 3)[:3], (255, 255, 255))
+        for kind in ("png4097", "bmp4097"):
+            with self.subTest(kind=kind):
+                r = self.run_tool(self.write(kind + ".dwg", drawings[kind]), out)
+                self.assertEqual(r.returncode, 1)
+                self.assertEqual(r.stderr.count(b"\n"), 1, r.stderr)
 
     def test_unwritable_output_fails(self):
         src = self.write("a.dwg", WIDE)

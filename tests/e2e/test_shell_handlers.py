@@ -11,6 +11,8 @@ import unittest
 from pathlib import Path
 
 from harness import WineTestCase, config
+from harness.drawings import diagonals_png, drawing, thumbnail, with_thumbnail
+from harness.screen import encode_png
 from harness.thumbimage import Png
 
 THUMBNAIL_ID = "{62E07174-40A8-4F84-9369-5D1169E787B1}"
@@ -176,6 +178,26 @@ class ShellHandlers(WineTestCase):
                 read = int(budget[1])
                 self.assertLessEqual(read, self.thumbnail_length(fixture) + BUDGET_SLACK)
                 self.assertLess(read, int(budget[3]), "the whole drawing was read")
+
+    def test_the_largest_stored_png_and_no_side_above_4096(self):
+        real = self.fixtures["example_2013.dwg"]["path"].read_bytes()
+        made = {"large.dwg": with_thumbnail(real, diagonals_png(2560)),
+                "png4097.dwg": with_thumbnail(real, encode_png(4097, 1, bytes(4097 * 3))),
+                "bmp4097.dwg": drawing(thumb=thumbnail(4097, 1))}
+        for name, data in made.items():
+            (self.out / name).write_bytes(data)
+        sized, _ = self.thumb({"path": self.out / "large.dwg"}, 96, 256)
+        for size in (96, 256):
+            with self.subTest(size=size):
+                self.assertEqual(sized[size][2:5], [S_OK, str(size), str(size)])
+                got = read_raw(self.out / f"thumb-{size}.bgra")
+                want = reference_rgba(self.out / "large.dwg", size)
+                self.assertTrue(bgra_to_rgba(got[2]) == want[2],
+                                "pixels differ from the thumbnailer's")
+        for name in ("png4097.dwg", "bmp4097.dwg"):
+            with self.subTest(name):
+                sized, _ = self.thumb({"path": self.out / name}, 256)
+                self.assertEqual(sized[256][2], DAMAGED)
 
     def test_drawings_without_a_thumbnail_fail_without_a_bitmap(self):
         wanted = {"BelowRange": NOTHING_TO_SHOW, "NoBitmap": NOTHING_TO_SHOW, "Error": DAMAGED}

@@ -1,6 +1,8 @@
 // Fitting and area-averaged downscaling of the Linux thumbnailer.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "image/AreaScale.h"
 
 namespace {
@@ -107,6 +109,39 @@ TEST(AreaAverage, EveryBlockOfManyRowsInTheImagesOwnBuffer) {
 
 TEST(AreaAverage, RefusesToEnlarge) {
     EXPECT_THROW(ScaleByAreaAverage(Filled(2, 2, {0, 0, 0, 255}), {3, 2}), std::invalid_argument);
+    EXPECT_THROW(AreaScaler(2, 2, {2, 3}), std::invalid_argument);
+}
+
+// Row by row must give the whole-image scaler's pixels exactly (existing thumbnails keep
+// theirs), at ratios whose rows meet one or two output rows, with alpha, and at the same size.
+TEST(AreaAverage, RowByRowGivesTheWholeImagesPixels) {
+    std::mt19937 random(7);
+    const struct {
+        int width, height;
+        Size2 target;
+    } cases[] = {{9, 7, {4, 3}},    {672, 448, FitWithin(672, 448, 97)},
+                 {5, 40, {5, 3}},   {64, 64, {64, 64}},
+                 {31, 29, {1, 1}},  {300, 2, {7, 2}},
+                 {13, 13, {12, 12}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        RgbaImage source{c.width, c.height,
+                         std::vector<uint8_t>(std::size_t(c.width) * c.height * 4)};
+        for (auto& byte : source.pixels)
+            byte = static_cast<uint8_t>(random() % 4 == 0 ? 0 : random());
+        AreaScaler scaler(c.width, c.height, c.target);
+        for (int y = 0; y < c.height; ++y) {
+            EXPECT_THROW(scaler.Finish(), std::logic_error);
+            scaler.AddRow(source.pixels.data() + std::size_t(y) * c.width * 4);
+        }
+        EXPECT_THROW(scaler.AddRow(source.pixels.data()), std::logic_error);
+        const RgbaImage rows = scaler.Finish();
+        const RgbaImage whole =
+            c.target == Size2{c.width, c.height} ? source : ScaleByAreaAverage(source, c.target);
+        EXPECT_EQ(rows.width, c.target.width);
+        EXPECT_EQ(rows.height, c.target.height);
+        EXPECT_EQ(rows.pixels, whole.pixels);
+    }
 }
 
 }  // namespace

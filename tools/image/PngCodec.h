@@ -1,5 +1,6 @@
 #pragma once
-// PNG in and out through libpng's simplified interface.
+// PNG in and out through libpng: thumbnails are read row by row, the rest through libpng's
+// simplified interface.
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -12,8 +13,11 @@
 // failure returns false and says why in `error`.
 bool DecodePng(std::span<const uint8_t> file, RgbaImage& image, std::string& error);
 
-// DecodePng as the core's PngDecoder: throws PngError instead.
-RgbaImage DecodePngOrThrow(std::span<const uint8_t> file);
+// The core's PngDecoder: the same pixels as DecodePng, fitted into a `limit` square (0: the
+// stored size) by an AreaScaler as libpng hands over the rows, so only an interlaced picture
+// is ever held whole. Throws PngError, also for a side above kMaxPictureSide, and
+// std::bad_alloc.
+RgbaImage DecodePngFitted(std::span<const uint8_t> file, int limit);
 
 // How hard the encoder compresses: the same pixels either way.
 enum class PngEffort {

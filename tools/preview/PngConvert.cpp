@@ -13,7 +13,7 @@ std::vector<uint8_t> ImageAsPng(DrawingPreview&& preview) {
     if (preview.info.kind == ImageKind::Png) return std::move(preview.image);
     std::vector<uint8_t> png;
     std::string error;
-    if (!EncodePngToMemory(ThumbnailPixels(std::move(preview), DecodePngOrThrow), png, error)) {
+    if (!EncodePngToMemory(ThumbnailPixels(std::move(preview), DecodePngFitted), png, error)) {
         throw std::runtime_error(error);
     }
     return png;

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         }
         // One image at a time: the rebuilt image goes once decoded, the pixels are scaled in
         // their own buffer.
-        const RgbaImage pixels = ThumbnailPicture(std::move(preview), args.size, DecodePngOrThrow);
+        const RgbaImage pixels = ThumbnailPicture(std::move(preview), args.size, DecodePngFitted);
         std::string error;
         if (!WritePngReplacing(args.output, pixels, error)) return Fail(args.output, error);
         return kWritten;

@@ -20,6 +20,15 @@ constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 
+// A colour-table entry; an index past the table shows black.
+template <class Target>
+void PutEntry(Target& target, const DibImage& dib, int x, int row, uint32_t index) {
+    if (index * 4 + 3 >= dib.colors.size()) return target.Put(x, row, 0, 0, 0);
+    const uint8_t* quad = dib.colors.data() + index * 4;  // blue, green, red, 0
+    target.Put(x, row, quad[2], quad[1], quad[0]);
+}
+
+// Where decoded pixels go: the RGBA image, or the border count.
 class Canvas {
   public:
     Canvas(const DibImage& dib, RgbaImage& out) : dib_(dib), out_(out) {}
@@ -33,15 +42,47 @@ class Canvas {
         p[2] = b;
         p[3] = 255;
     }
-    void PutIndex(int x, int row, uint32_t index) {
-        if (index * 4 + 3 >= dib_.colors.size()) return Put(x, row, 0, 0, 0);
-        const uint8_t* quad = dib_.colors.data() + index * 4;  // blue, green, red, 0
-        Put(x, row, quad[2], quad[1], quad[0]);
-    }
+    void PutIndex(int x, int row, uint32_t index) { PutEntry(*this, dib_, x, row, index); }
+    static int NextColumn(int x, int) { return x + 1; }
 
   private:
     const DibImage& dib_;
     RgbaImage& out_;
+};
+
+// Counts the border pixels as they are put, each once: no decoder puts a pixel twice (rows and
+// columns only move forward). Pixels a run-length image leaves out are black; run-length data
+// is followed whole, rows read in place only at the border.
+class BorderCanvas {
+  public:
+    BorderCanvas(const DibImage& dib, int rows) : dib_(dib), rows_(rows) {}
+    void Put(int x, int row, uint8_t r, uint8_t g, uint8_t b) {
+        if (row != 0 && row != rows_ - 1 && x != 0 && x != dib_.width - 1) return;
+        ++count_.border;
+        count_.black += r == 0 && g == 0 && b == 0;
+        count_.white += r == 255 && g == 255 && b == 255;
+    }
+    void PutIndex(int x, int row, uint32_t index) { PutEntry(*this, dib_, x, row, index); }
+    // Rows read in place: of a row between the first and the last, only its two ends.
+    int NextColumn(int x, int row) const {
+        if (row == 0 || row == rows_ - 1) return x + 1;
+        return x == 0 ? std::max(1, dib_.width - 1) : dib_.width;
+    }
+    BorderCount Count() const {
+        const uint64_t width = uint64_t(dib_.width);
+        const uint64_t height = uint64_t(rows_);
+        const uint64_t all =
+            width == 1 || height == 1 ? width * height : 2 * width + 2 * (height - 2);
+        BorderCount count = count_;
+        count.black += all - count.border;
+        count.border = all;
+        return count;
+    }
+
+  private:
+    const DibImage& dib_;
+    int rows_;
+    BorderCount count_;
 };
 
 // A channel from a mask, stretched to 0-255.
@@ -86,11 +127,11 @@ struct Masks {
 };
 
 // One row; `line` is a pointer for a row the file holds whole, else a PixelBytes.
-template <class Line>
+template <class Line, class Target>
 void ReadRow(const DibImage& dib, const Line& line, std::size_t start, int row, const Masks& m,
-             Canvas& canvas) {
+             Target& canvas) {
     const std::size_t bytesPerPixel = dib.bitCount / 8;
-    for (int x = 0; x < dib.width; ++x) {
+    for (int x = 0; x < dib.width; x = canvas.NextColumn(x, row)) {
         const auto column = static_cast<std::size_t>(x);
         if (dib.bitCount <= 8) {
             const int perByte = 8 / dib.bitCount;
@@ -110,7 +151,8 @@ void ReadRow(const DibImage& dib, const Line& line, std::size_t start, int row, 
     }
 }
 
-void ReadRows(const DibImage& dib, const PixelBytes& in, int rows, Canvas& canvas) {
+template <class Target>
+void ReadRows(const DibImage& dib, const PixelBytes& in, int rows, Target& canvas) {
     const std::size_t stride = (static_cast<std::size_t>(dib.width) * dib.bitCount + 31) / 32 * 4;
     const Masks masks{dib.bitCount == 16 || dib.compression == kBiBitfields,
                       Channel(MaskAt(dib, 0, dib.bitCount == 16 ? 0x7C00 : 0xFF0000)),
@@ -131,7 +173,8 @@ void ReadRows(const DibImage& dib, const PixelBytes& in, int rows, Canvas& canva
 // The column never passes the width and the row stops at the first past the image, so no
 // number of moves or literals can carry either counter far: a move past the right edge leaves
 // nothing more drawn on that row until its end, a move past the last row ends the image.
-void ReadRunLength(const DibImage& dib, const PixelBytes& in, int rows, Canvas& canvas) {
+template <class Target>
+void ReadRunLength(const DibImage& dib, const PixelBytes& in, int rows, Target& canvas) {
     const bool four = dib.compression == kBiRle4;
     auto indexAt = [four](uint8_t byte, int n) -> uint32_t {
         return four ? (n % 2 == 0 ? byte >> 4 : byte & 15) : byte;
@@ -175,25 +218,54 @@ void ReadRunLength(const DibImage& dib, const PixelBytes& in, int rows, Canvas& 
 }  // namespace
 
 bool RgbaSizeAcceptable(int64_t width, int64_t height) {
-    return width > 0 && height > 0 && width <= int64_t{1} << 30 &&
-           height <= (int64_t(kMaxDibPixelBytes) / 4) / width;
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide;
+}
+
+namespace {
+
+// The parsed header and the rows' count, once the size is one thumbnails take.
+int Rows(std::span<const uint8_t> file, DibImage& dib, std::span<const uint8_t>& pixels) {
+    pixels = DecodeBmpInPlace(file, dib);
+    const int64_t rows = dib.height < 0 ? -int64_t{dib.height} : dib.height;
+    if (!RgbaSizeAcceptable(dib.width, rows)) throw AppError(msg::kInvalidBitmap);
+    return static_cast<int>(rows);
+}
+
+bool RunLength(const DibImage& dib) {
+    return dib.compression == kBiRle8 || dib.compression == kBiRle4;
+}
+
+}  // namespace
+
+BorderCount BmpBorder(std::span<const uint8_t> file) {
+    DibImage dib;
+    std::span<const uint8_t> bytes;
+    const int rows = Rows(file, dib, bytes);
+    const PixelBytes pixels(bytes);
+    BorderCanvas canvas(dib, rows);
+    if (RunLength(dib)) {
+        ReadRunLength(dib, pixels, rows, canvas);
+    } else {
+        ReadRows(dib, pixels, rows, canvas);
+    }
+    return canvas.Count();
 }
 
 RgbaImage BmpToRgba(std::span<const uint8_t> file) {
     DibImage dib;
-    const PixelBytes pixels(DecodeBmpInPlace(file, dib));
-    const int64_t rows = dib.height < 0 ? -int64_t{dib.height} : dib.height;
-    if (!RgbaSizeAcceptable(dib.width, rows)) throw AppError(msg::kInvalidBitmap);
+    std::span<const uint8_t> bytes;
+    const int rows = Rows(file, dib, bytes);
+    const PixelBytes pixels(bytes);
 
-    RgbaImage out{dib.width, static_cast<int>(rows), {}};
+    RgbaImage out{dib.width, rows, {}};
     out.pixels.assign(static_cast<std::size_t>(dib.width) * static_cast<std::size_t>(rows) * 4, 0);
     Canvas canvas(dib, out);
-    if (dib.compression == kBiRle8 || dib.compression == kBiRle4) {
+    if (RunLength(dib)) {
         // Pixels the runs leave out are opaque black; rows are written whole otherwise.
         for (std::size_t i = 3; i < out.pixels.size(); i += 4) out.pixels[i] = 255;
-        ReadRunLength(dib, pixels, static_cast<int>(rows), canvas);
+        ReadRunLength(dib, pixels, rows, canvas);
     } else {
-        ReadRows(dib, pixels, static_cast<int>(rows), canvas);
+        ReadRows(dib, pixels, rows, canvas);
     }
     return out;
 }

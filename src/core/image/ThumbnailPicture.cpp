@@ -17,19 +17,36 @@ bool Paletted(std::span<const uint8_t> file) {
     return header.bitCount <= 8;
 }
 
+// The BMP with the exchange kept or undone, decoded once. Only a colour table's entries were
+// exchanged: exchanging them again gives the stored colours exactly, and the stored picture's
+// ground is read from its border alone.
+RgbaImage BmpPixels(std::vector<uint8_t>& file) {
+    if (Paletted(file) && ExchangeBlackAndWhite(file) != 0 &&
+        GroundOf(BmpBorder(file)) == Ground::Black) {
+        ExchangeBlackAndWhite(file);
+    }
+    return BmpToRgba(file);
+}
+
 }  // namespace
+
+Ground GroundOf(const BorderCount& count) {
+    if (count.black * 2 > count.border) return Ground::Black;
+    if (count.white * 2 > count.border) return Ground::White;
+    return Ground::Other;
+}
 
 Ground GroundOf(const RgbaImage& image) {
     if (image.width <= 0 || image.height <= 0) return Ground::Other;
     const auto width = static_cast<std::size_t>(image.width);
     const auto height = static_cast<std::size_t>(image.height);
     if (image.pixels.size() / 4 / width < height) return Ground::Other;
-    uint64_t border = 0, black = 0, white = 0;
+    BorderCount border;
     auto count = [&](std::size_t x, std::size_t y) {
         const uint8_t* p = image.pixels.data() + (y * width + x) * 4;
-        ++border;
-        black += Is(p, 0);
-        white += Is(p, 255);
+        ++border.border;
+        border.black += Is(p, 0);
+        border.white += Is(p, 255);
     };
     // Each border pixel once, also for images one pixel wide or high.
     for (std::size_t x = 0; x < width; ++x) {
@@ -40,29 +57,25 @@ Ground GroundOf(const RgbaImage& image) {
         count(0, y);
         if (width > 1) count(width - 1, y);
     }
-    if (black * 2 > border) return Ground::Black;
-    if (white * 2 > border) return Ground::White;
-    return Ground::Other;
+    return GroundOf(border);
 }
 
 RgbaImage ThumbnailPixels(DrawingPreview&& preview, PngDecoder decodePng) {
-    std::vector<uint8_t> file = std::move(preview.image);
-    preview.image.clear();  // a moved-from vector is only unspecified
-    if (preview.info.kind == ImageKind::Png) return decodePng(file);
-
-    // Only a colour table's entries were exchanged. Exchanging them again gives the stored
-    // colours exactly; pixels that show no entry (an index past the table, a pixel the runs
-    // leave out) are black either way.
-    if (!Paletted(file) || ExchangeBlackAndWhite(file) == 0) return BmpToRgba(file);
-    RgbaImage stored = BmpToRgba(file);
-    if (GroundOf(stored) != Ground::Black) return stored;
-    stored = RgbaImage{};  // one image at a time
-    ExchangeBlackAndWhite(file);
-    return BmpToRgba(file);
+    return ThumbnailPicture(std::move(preview), 0, decodePng);
 }
 
 RgbaImage ThumbnailPicture(DrawingPreview&& preview, int limit, PngDecoder decodePng) {
-    RgbaImage pixels = ThumbnailPixels(std::move(preview), decodePng);
+    std::vector<uint8_t> file = std::move(preview.image);
+    preview.image.clear();  // a moved-from vector is only unspecified
+    // A PNG is scaled by its decoder as the rows come; a BMP is whole anyway (its ground).
+    if (preview.info.kind == ImageKind::Png) return decodePng(file, limit);
+    RgbaImage pixels = BmpPixels(file);
+    file = std::vector<uint8_t>{};  // one image at a time
+    return FitPicture(std::move(pixels), limit);
+}
+
+RgbaImage FitPicture(RgbaImage pixels, int limit) {
+    if (limit <= 0) return pixels;
     const Size2 fitted = FitWithin(pixels.width, pixels.height, limit);
     if (fitted == Size2{pixels.width, pixels.height}) return pixels;
     return ScaleByAreaAverage(std::move(pixels), fitted);

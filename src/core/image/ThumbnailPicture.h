@@ -5,6 +5,7 @@
 #include <span>
 #include <stdexcept>
 
+#include "image/DibToRgba.h"
 #include "image/RgbaImage.h"
 #include "preview/Preview.h"
 
@@ -14,14 +15,17 @@ class PngError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Decodes a PNG file to straight (non-premultiplied) 8-bit RGBA, or throws PngError. PNG
-// decoding is the platform's: libpng on Linux, WIC on Windows.
-using PngDecoder = RgbaImage (*)(std::span<const uint8_t> file);
+// Decodes a PNG file to straight (non-premultiplied) 8-bit RGBA, fitted into a `limit` square
+// as FitPicture does (0: the stored size), or throws PngError, also for a side above
+// kMaxPictureSide. PNG decoding is the platform's: libpng on Linux, WIC on Windows; each
+// feeds its rows to an AreaScaler, so a large picture is never held whole to be scaled.
+using PngDecoder = RgbaImage (*)(std::span<const uint8_t> file, int limit);
 
 // The colour of a picture's ground: the one more than half of its border pixels (the outer
 // rows and columns) have. Lines seldom reach the edge of a thumbnail; its ground does.
 enum class Ground { Black, White, Other };
 Ground GroundOf(const RgbaImage& image);
+Ground GroundOf(const BorderCount& border);
 
 // The picture of a Ready preview as thumbnails show it: a BMP opaque, a PNG as stored with its
 // alpha. Drawings store a thumbnail for a black drawing area, and the rebuilt BMP has black and
@@ -33,6 +37,9 @@ Ground GroundOf(const RgbaImage& image);
 // bad BMP, PngError for a bad PNG.
 RgbaImage ThumbnailPixels(DrawingPreview&& preview, PngDecoder decodePng);
 
-// The same, fitted into a `limit` square (FitWithin, then ScaleByAreaAverage in the pixels'
-// own buffer); never enlarged.
+// The same, fitted into a `limit` square (FitPicture); 0 keeps the stored size.
 RgbaImage ThumbnailPicture(DrawingPreview&& preview, int limit, PngDecoder decodePng);
+
+// `pixels` fitted into a `limit` square (FitWithin, then ScaleByAreaAverage in the pixels' own
+// buffer), never enlarged; `limit` 0 keeps them as they are.
+RgbaImage FitPicture(RgbaImage pixels, int limit);
