@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "DrawingBuilder.h"
+#include "FileSource.h"
 #include "preview/Preview.h"
 #ifdef ORTHOLUX_BENCH_DECODING
 #include "Error.h"

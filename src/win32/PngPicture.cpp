@@ -14,8 +14,8 @@ constexpr uint64_t kMaxPixelBytes = 0x7FFFFFFF;
 
 // A failure that depends on the data: the image is not one the decoder can read.
 void Decode(HRESULT result) {
-    if (result == E_OUTOFMEMORY) throw AppError(msg::kOutOfMemory);
-    if (FAILED(result)) throw AppError(msg::kInvalidBitmap);
+    if (result == E_OUTOFMEMORY) throw AppError(ErrorKind::OutOfMemory);
+    if (FAILED(result)) throw AppError(ErrorKind::InvalidBitmap);
 }
 
 win::ComPtr<IWICImagingFactory> CreateFactory() {
@@ -28,7 +28,7 @@ win::ComPtr<IWICImagingFactory> CreateFactory() {
 }  // namespace
 
 Picture PictureFromPng(std::span<const uint8_t> file) {
-    if (file.empty() || file.size() > 0xFFFFFFFFu) throw AppError(msg::kInvalidBitmap);
+    if (file.empty() || file.size() > 0xFFFFFFFFu) throw AppError(ErrorKind::InvalidBitmap);
     const auto factory = CreateFactory();
 
     win::ComPtr<IWICStream> stream;
@@ -54,7 +54,7 @@ Picture PictureFromPng(std::span<const uint8_t> file) {
     const uint64_t stride = uint64_t{width} * 4;
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX ||
         stride * height > kMaxPixelBytes) {
-        throw AppError(msg::kInvalidBitmap);
+        throw AppError(ErrorKind::InvalidBitmap);
     }
 
     BITMAPINFO info{};
@@ -69,7 +69,7 @@ Picture PictureFromPng(std::span<const uint8_t> file) {
     void* bits = nullptr;
     SetLastError(0);
     picture.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!picture.bitmap || !bits) win::ThrowLastErrorOr(msg::kInvalidBitmap);
+    if (!picture.bitmap || !bits) win::ThrowLastErrorOr(ErrorKind::InvalidBitmap);
     Decode(converter->CopyPixels(nullptr, static_cast<UINT>(stride),
                                  static_cast<UINT>(stride * height), static_cast<BYTE*>(bits)));
     picture.width = static_cast<int>(width);

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "DrawingBuilder.h"
+#include "FileSource.h"
 #include "Fixtures.h"
 #include "PreviewTestUtil.h"
 #include "bitmap_bmp_builder.h"

@@ -183,7 +183,7 @@ RgbaImage BmpToRgba(std::span<const uint8_t> file) {
     DibImage dib;
     const PixelBytes pixels(DecodeBmpInPlace(file, dib));
     const int64_t rows = dib.height < 0 ? -int64_t{dib.height} : dib.height;
-    if (!RgbaSizeAcceptable(dib.width, rows)) throw AppError(msg::kInvalidBitmap);
+    if (!RgbaSizeAcceptable(dib.width, rows)) throw AppError(ErrorKind::InvalidBitmap);
 
     RgbaImage out{dib.width, static_cast<int>(rows), {}};
     out.pixels.assign(static_cast<std::size_t>(dib.width) * static_cast<std::size_t>(rows) * 4, 0);

@@ -8,5 +8,5 @@
 // Every depth and compression the parser accepts. The image is opaque: a 32-bit pixel's
 // fourth byte is not alpha on screen. An index past the colour table shows black, and so do
 // pixels a run-length image leaves out. Throws AppError as DecodeBmp does, and
-// AppError(kInvalidBitmap) for a size past RgbaSizeAcceptable.
+// AppError(ErrorKind::InvalidBitmap) for a size past RgbaSizeAcceptable.
 RgbaImage BmpToRgba(std::span<const uint8_t> file);

@@ -3,16 +3,10 @@
 // PNG output and the Explorer handler all go through here, so they give the same pixels.
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 
+#include "Error.h"  // PngError
 #include "image/RgbaImage.h"
 #include "preview/Preview.h"
-
-// A PNG the platform's decoder cannot read (the text is the decoder's).
-class PngError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 // Decodes a PNG file to straight (non-premultiplied) 8-bit RGBA, or throws PngError. PNG
 // decoding is the platform's: libpng on Linux, WIC on Windows.
