@@ -111,10 +111,7 @@ std::vector<SheetSection> CollectSections(const BatchOptions& options) {
 // Call inside a catch block. The file-open error holds the caller's path, which is not
 // Shift-JIS like the text around it.
 std::string CurrentErrorForPage(const std::string& path) {
-    return CurrentToolFailure(
-               path, PathForPage(path), [](const std::string& text) { return ShiftJisToUtf8(text); },
-               [](const std::string& text) { return TextForPage(text); })
-        .text;
+    return CurrentToolFailure(path, PathForPage(path), ShiftJisToUtf8, TextForPage).text;
 }
 
 void MakeTile(SheetTile& tile, const fs::path& sheetFolder, int size) {
