@@ -5,26 +5,31 @@
 
 namespace {
 
-// For logs and test reports, in ErrorKind's order.
-constexpr const char* kKindNames[] = {"stream read",
-                                      "file open",
-                                      "stream grow",
-                                      "invalid bitmap",
-                                      "range check",
-                                      "out of memory",
-                                      "damaged PNG",
-                                      "platform error",
-                                      "COM error",
-                                      "interface not supported",
-                                      "no timer",
-                                      "no desktop folder",
-                                      "invalid registry type",
-                                      "registry read failed"};
+// Each kind's name, for logs and test reports, and the text of the kinds that carry nothing
+// more; in ErrorKind's order.
+struct KindWords {
+    const char* name;
+    const char* text;
+};
+constexpr KindWords kKinds[] = {
+    {"stream read", msg::kStreamRead},
+    {"file open", nullptr},
+    {"stream grow", msg::kStreamGrow},
+    {"invalid bitmap", msg::kInvalidBitmap},
+    {"range check", msg::kRangeCheck},
+    {"out of memory", msg::kOutOfMemory},
+    {"damaged PNG", nullptr},
+    {"platform error", nullptr},
+    {"COM error", nullptr},
+    {"interface not supported", msg::kInterfaceNotSupported},
+    {"no timer", msg::kNoTimer},
+    {"no desktop folder", msg::kNoDesktopFolder},
+    {"invalid registry type", nullptr},
+    {"registry read failed", nullptr},
+};
+static_assert(std::size(kKinds) == static_cast<std::size_t>(ErrorKind::RegistryReadFailed) + 1);
 
-std::string KindName(ErrorKind kind) {
-    const auto index = static_cast<std::size_t>(kind);
-    return index < std::size(kKindNames) ? kKindNames[index] : "error";
-}
+const KindWords& WordsOf(ErrorKind kind) { return kKinds[static_cast<std::size_t>(kind)]; }
 
 std::string ReplaceFirst(const std::string& pattern, const std::string& placeholder,
                          const std::string& arg) {
@@ -36,25 +41,15 @@ std::string ReplaceFirst(const std::string& pattern, const std::string& placehol
 }  // namespace
 
 AppError::AppError(ErrorKind kind, const std::string& detail, uint32_t code)
-    : std::runtime_error(detail.empty() ? KindName(kind) : KindName(kind) + ": " + detail),
+    : std::runtime_error(std::string(WordsOf(kind).name) + (detail.empty() ? "" : ": " + detail)),
       kind_(kind),
       detail_(detail),
       code_(code) {}
 
 std::string ErrorText(const AppError& error) {
     switch (error.Kind()) {
-        case ErrorKind::StreamRead:
-            return msg::kStreamRead;
         case ErrorKind::FileOpen:
             return FormatMessageText(msg::kFileOpen, error.Detail());
-        case ErrorKind::StreamGrow:
-            return msg::kStreamGrow;
-        case ErrorKind::InvalidBitmap:
-            return msg::kInvalidBitmap;
-        case ErrorKind::RangeCheck:
-            return msg::kRangeCheck;
-        case ErrorKind::OutOfMemory:
-            return msg::kOutOfMemory;
         case ErrorKind::DamagedPng:
             return error.Detail();
         case ErrorKind::Platform: {
@@ -68,18 +63,15 @@ std::string ErrorText(const AppError& error) {
                           static_cast<unsigned>(error.Code()));
             return buffer;
         }
-        case ErrorKind::InterfaceNotSupported:
-            return msg::kInterfaceNotSupported;
-        case ErrorKind::NoTimer:
-            return msg::kNoTimer;
-        case ErrorKind::NoDesktopFolder:
-            return msg::kNoDesktopFolder;
         case ErrorKind::InvalidRegistryType:
             return FormatMessageText(msg::kInvalidRegistryType, error.Detail());
         case ErrorKind::RegistryReadFailed:
             return FormatMessageText(msg::kRegistryReadFailed, error.Detail());
+        default:
+            break;
     }
-    return error.what();
+    const char* text = WordsOf(error.Kind()).text;
+    return text ? text : error.what();
 }
 
 std::string FormatMessageText(const std::string& pattern, const std::string& arg) {

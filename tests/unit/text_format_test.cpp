@@ -20,7 +20,13 @@ TEST(ErrorText, EachKindInTheSystemsWords) {
     } rows[] = {
         {AppError(ErrorKind::StreamRead), msg::kStreamRead},
         {AppError(ErrorKind::StreamGrow), msg::kStreamGrow},
+        {AppError(ErrorKind::InvalidBitmap), "ビットマップイメージが不正です"},
+        {AppError(ErrorKind::RangeCheck), "範囲チェックエラー"},
         {AppError(ErrorKind::OutOfMemory), "メモリが足りません"},
+        {AppError(ErrorKind::InterfaceNotSupported), "Interface はサポートされていません"},
+        {AppError(ErrorKind::NoTimer), "タイマーを取得できません"},
+        {AppError(ErrorKind::NoDesktopFolder),
+         "デスクトップフォルダが見つからないため、ショートカットを作成できません"},
         {AppError::FileOpen("C:\\図面\\a.dwg"), "ファイル C:\\図面\\a.dwg は開けません"},
         {AppError::Platform(5, "アクセスが拒否されました"),
          "Win32 エラー。コード : 5.\nアクセスが拒否されました"},
