@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "DrawingBuilder.h"
+#include "FileSource.h"
 #include "preview/Preview.h"
 #ifdef ORTHOLUX_BENCH_DECODING
 #include "Error.h"

@@ -1,10 +1,9 @@
 #pragma once
 // What every fuzz target shares: a check that holds for any input (a broken one aborts, so
-// libFuzzer keeps the input as a finding), and the test for the system's own error texts.
+// libFuzzer keeps the input as a finding), and the test for the errors an input may cause.
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
-#include <string>
 
 #include "Error.h"
 
@@ -17,10 +16,10 @@ namespace fuzz {
     std::abort();
 }
 
-// True when the error is one of the named system texts, the only failures an input may cause.
-inline bool IsOneOf(const AppError& error, std::initializer_list<const char*> texts) {
-    for (const char* text : texts) {
-        if (error.Message() == text) return true;
+// True when the error is of one of the named kinds, the only failures an input may cause.
+inline bool IsOneOf(const AppError& error, std::initializer_list<ErrorKind> kinds) {
+    for (const ErrorKind kind : kinds) {
+        if (error.Kind() == kind) return true;
     }
     return false;
 }

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     try {
         image = DecodeBmp(std::span<const uint8_t>(data, size));
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kInvalidBitmap, msg::kStreamRead}));
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::InvalidBitmap, ErrorKind::StreamRead}));
         return 0;
     }
     FUZZ_CHECK(size >= 14 && data[0] == 'B' && data[1] == 'M');

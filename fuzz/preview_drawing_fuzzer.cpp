@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     try {
         outcome = ReadPreviewHeader(drawing, info);
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kStreamRead, msg::kInvalidBitmap}));
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::StreamRead, ErrorKind::InvalidBitmap}));
         return 0;
     }
     FUZZ_CHECK(size >= 6 && info.releaseCode.size() <= 4);
@@ -101,8 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         image = BuildBitmapStream(drawing, info);
     } catch (const AppError& error) {
         FUZZ_CHECK(fuzz::IsOneOf(
-            error, {msg::kStreamRead, msg::kRangeCheck, msg::kStreamGrow, msg::kOutOfMemory}));
-        FUZZ_CHECK(error.Message() != msg::kRangeCheck || info.bitmapLength >= 0x80000000u);
+            error, {ErrorKind::StreamRead, ErrorKind::RangeCheck, ErrorKind::StreamGrow, ErrorKind::OutOfMemory}));
+        FUZZ_CHECK(error.Kind() != ErrorKind::RangeCheck || info.bitmapLength >= 0x80000000u);
         return 0;
     }
     const auto thumbnail =
@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     try {
         decoded = DecodeBmp(image);
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kInvalidBitmap, msg::kStreamRead}));
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::InvalidBitmap, ErrorKind::StreamRead}));
         return 0;
     }
     // The core header keeps its sizes in 16 bits, which the drawing's reader does not know.

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FUZZ_CHECK(ReadPreviewHeader(drawing, info) == PreviewOutcome::Ready);
     } catch (const AppError& error) {
         // Only a thumbnail too short for its IHDR sizes fails, and it fails as a short read.
-        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kStreamRead}));
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::StreamRead}));
         FUZZ_CHECK(start + 24 > drawing.size());
         return 0;
     }
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     try {
         image = BuildBitmapStream(drawing, info);
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kStreamRead}));
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::StreamRead}));
         FUZZ_CHECK(uint64_t{start} + info.bitmapLength > drawing.size());
         return 0;
     }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -76,9 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     try {
         preview = ReadDrawingThumbnail(source);
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kStreamRead, msg::kRangeCheck, msg::kStreamGrow,
-                                         msg::kOutOfMemory, msg::kInvalidBitmap}));
-        if (error.Message() == msg::kInvalidBitmap) {
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::StreamRead, ErrorKind::RangeCheck, ErrorKind::StreamGrow,
+                                         ErrorKind::OutOfMemory, ErrorKind::InvalidBitmap}));
+        if (error.Kind() == ErrorKind::InvalidBitmap) {
             // Only a length of 0 fails here, and before any of the drawing is read.
             FUZZ_CHECK(info.bitmapLength == 0 && source.BytesRead() <= kHeaderReadsCap);
         }
@@ -93,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     // The viewer's decoder on the same image, its copy gone before the pixels are made: both
     // must take the same image, or fail alike.
-    std::string viewerError;
+    std::optional<ErrorKind> viewerError;
     int32_t viewerWidth = 0, viewerHeight = 0;
     if (info.kind == ImageKind::Bmp) {
         try {
@@ -102,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             viewerWidth = dib.width;
             viewerHeight = dib.height < 0 ? -dib.height : dib.height;
         } catch (const AppError& error) {
-            viewerError = error.Message();
+            viewerError = error.Kind();
         }
     }
 
@@ -140,16 +141,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         pixels = ThumbnailPixels(std::move(preview), DecodePngFitted);
     } catch (const AppError& error) {
         FUZZ_CHECK(info.kind == ImageKind::Bmp);
-        FUZZ_CHECK(fuzz::IsOneOf(error, {msg::kInvalidBitmap, msg::kStreamRead}));
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::InvalidBitmap, ErrorKind::StreamRead}));
         // The viewer shows any size its decoder takes; thumbnails stop at kMaxPictureSide.
-        FUZZ_CHECK(error.Message() == viewerError ||
-                   (viewerError.empty() && !RgbaSizeAcceptable(viewerWidth, viewerHeight)));
+        FUZZ_CHECK(error.Kind() == viewerError ||
+                   (!viewerError && !RgbaSizeAcceptable(viewerWidth, viewerHeight)));
         FUZZ_CHECK(peakBytes - before <= cap);
         return 0;
     }
     FUZZ_CHECK(preview.image.empty());  // released once decoded
     if (info.kind == ImageKind::Bmp) {
-        FUZZ_CHECK(viewerError.empty());
+        FUZZ_CHECK(!viewerError);
         FUZZ_CHECK(pixels.width == viewerWidth && pixels.height == viewerHeight);
     }
     FUZZ_CHECK(RgbaSizeAcceptable(pixels.width, pixels.height));

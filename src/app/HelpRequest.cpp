@@ -117,9 +117,9 @@ void HelpRequest::OpenPage() const {
     // Nobody else would say that the page is missing. The page itself is opened: with a
     // "#fragment" the shell looks for a file of that name.
     if (GetFileAttributesA(page_.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        throw AppError(FormatMessageText(msg::kFileOpen, page_));
+        throw AppError::FileOpen(page_);
     }
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(window_, "open", page_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (result <= 32) throw AppError(FormatMessageText(msg::kFileOpen, page_));
+    if (result <= 32) throw AppError::FileOpen(page_);
 }

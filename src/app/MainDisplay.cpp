@@ -1,6 +1,7 @@
 // TMainForm1's drawing display: the thumbnail into the image, the file name and release into
 // the status bar, and the window sized to the thumbnail.
 #include "DisplayRules.h"
+#include "FileSource.h"
 #include "Main.h"
 #include "Picture.h"
 #include "bitmap/Dib.h"

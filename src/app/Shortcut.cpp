@@ -13,11 +13,6 @@
 #include "SystemError.h"
 #include "text/ShiftJis.h"
 
-namespace msg {
-inline constexpr char kNoDesktopFolder[] =
-    "デスクトップフォルダが見つからないため、ショートカットを作成できません";
-}  // namespace msg
-
 namespace {
 
 constexpr char kShellFoldersKey[] =
@@ -35,7 +30,7 @@ template <typename T>
 win::ComPtr<T> QueryInterfaceOf(IUnknown* object, REFIID iid) {
     win::ComPtr<T> result;
     if (FAILED(object->QueryInterface(iid, result.OutVoid()))) {
-        throw AppError(msg::kInterfaceNotSupported);
+        throw AppError(ErrorKind::InterfaceNotSupported);
     }
     return result;
 }
@@ -46,7 +41,7 @@ void CreateDesktopShortcut() {
     const std::string target = win::ModuleFileName();
     const std::string desktop = DesktopFolder();
     // Without a desktop folder the shortcut would land in the root of the current drive.
-    if (desktop.empty()) throw AppError(msg::kNoDesktopFolder);
+    if (desktop.empty()) throw AppError(ErrorKind::NoDesktopFolder);
     const std::string shortcutPath = desktop + kShortcutName;
 
     win::ComPtr<IUnknown> object;

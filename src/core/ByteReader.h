@@ -21,7 +21,7 @@ inline bool Fits(uint64_t size, uint64_t offset, uint64_t width) {
     return offset < kMaxOffset && width <= size && offset <= size - width;
 }
 inline void Require(uint64_t size, uint64_t offset, uint64_t width) {
-    if (!Fits(size, offset, width)) throw AppError(msg::kStreamRead);
+    if (!Fits(size, offset, width)) throw AppError(ErrorKind::StreamRead);
 }
 
 inline uint16_t LoadU16(const uint8_t* b) { return static_cast<uint16_t>(b[0] | b[1] << 8); }

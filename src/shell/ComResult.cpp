@@ -2,12 +2,37 @@
 
 #include <exception>
 #include <new>
-#include <string>
 
 #include "Error.h"
-#include "image/ThumbnailPicture.h"  // PngError
 
 namespace shell {
+
+namespace {
+
+HRESULT ResultOf(ErrorKind kind, HRESULT streamFailure) {
+    switch (kind) {
+        case ErrorKind::DamagedPng:
+            return kDamaged;  // the decoder's verdict on bytes that were read
+        case ErrorKind::OutOfMemory:
+            return FAILED(streamFailure) ? streamFailure : E_OUTOFMEMORY;
+        case ErrorKind::StreamRead:
+        case ErrorKind::FileOpen:
+        case ErrorKind::StreamGrow:
+        case ErrorKind::InvalidBitmap:
+        case ErrorKind::RangeCheck:
+        case ErrorKind::Platform:
+        case ErrorKind::Com:
+        case ErrorKind::InterfaceNotSupported:
+        case ErrorKind::NoTimer:
+        case ErrorKind::NoDesktopFolder:
+        case ErrorKind::InvalidRegistryType:
+        case ErrorKind::RegistryReadFailed:
+            break;
+    }
+    return FAILED(streamFailure) ? streamFailure : kDamaged;
+}
+
+}  // namespace
 
 HRESULT ResultOfCurrentException(HRESULT streamFailure) noexcept {
     try {
@@ -15,10 +40,7 @@ HRESULT ResultOfCurrentException(HRESULT streamFailure) noexcept {
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (const AppError& error) {
-        if (FAILED(streamFailure)) return streamFailure;
-        return error.Message() == msg::kOutOfMemory ? E_OUTOFMEMORY : kDamaged;
-    } catch (const PngError&) {
-        return kDamaged;
+        return ResultOf(error.Kind(), streamFailure);
     } catch (...) {
         return E_UNEXPECTED;
     }

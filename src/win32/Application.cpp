@@ -92,9 +92,9 @@ std::string ExceptionText(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const AppError& e) {
-        return e.Message();
+        return ErrorText(e);
     } catch (const std::bad_alloc&) {
-        return msg::kOutOfMemory;
+        return ErrorText(AppError(ErrorKind::OutOfMemory));
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {

@@ -42,7 +42,7 @@ Picture PictureFromDib(const DibImage& image) {
     SetLastError(0);
     picture.bitmap.Reset(
         CreateDIBitmap(screen.Get(), &header->bmiHeader, CBM_INIT, bits, header, DIB_RGB_COLORS));
-    if (!picture.bitmap) win::ThrowLastErrorOr(msg::kInvalidBitmap);
+    if (!picture.bitmap) win::ThrowLastErrorOr(ErrorKind::InvalidBitmap);
     picture.width = Extent(image.width);
     picture.height = Extent(image.height);
     picture.bitsPerPixel = image.bitCount;

@@ -5,6 +5,8 @@
 // Each read is a plain positioned ReadFile, never a mapped view: on a network share a page
 // that cannot be read would surface as an exception in the middle of the parser, where a
 // failed or short read is simply the stream-read error.
+#include "FileSource.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 
 #include "Error.h"
 #include "Scoped.h"
-#include "preview/ByteSource.h"
 
 namespace {
 
@@ -51,8 +52,16 @@ std::unique_ptr<ByteSource> OpenDrawingFile(const std::string& path) {
     // Pipes and devices named like a drawing would block or never end: only disk files.
     LARGE_INTEGER size{};
     if (!file || GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &size)) {
-        throw AppError(FormatMessageText(msg::kFileOpen, path));
+        throw AppError::FileOpen(path);
     }
     return std::make_unique<WindowsFileSource>(std::move(file),
                                                static_cast<uint64_t>(size.QuadPart));
+}
+
+DrawingPreview ReadDrawingPreview(const std::string& path) {
+    return ReadDrawingPreview(*OpenDrawingFile(path));
+}
+
+DrawingPreview ReadDrawingThumbnail(const std::string& path) {
+    return ReadDrawingThumbnail(*OpenDrawingFile(path));
 }

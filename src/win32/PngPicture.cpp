@@ -22,7 +22,7 @@ Picture Decode(std::span<const uint8_t> file) {
     const UINT height = frame.Height();
     const uint64_t stride = uint64_t{width} * 4;
     if (width > INT32_MAX || height > INT32_MAX || stride * height > kMaxPixelBytes) {
-        throw AppError(msg::kInvalidBitmap);
+        throw AppError(ErrorKind::InvalidBitmap);
     }
 
     BITMAPINFO info{};
@@ -37,7 +37,7 @@ Picture Decode(std::span<const uint8_t> file) {
     void* bits = nullptr;
     SetLastError(0);
     picture.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!picture.bitmap || !bits) win::ThrowLastErrorOr(msg::kInvalidBitmap);
+    if (!picture.bitmap || !bits) win::ThrowLastErrorOr(ErrorKind::InvalidBitmap);
     frame.CopyRows(0, height, static_cast<UINT>(stride), static_cast<uint8_t*>(bits));
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);
@@ -52,8 +52,8 @@ Picture PictureFromPng(std::span<const uint8_t> file) {
     try {
         return Decode(file);
     } catch (const PngError&) {
-        throw AppError(msg::kInvalidBitmap);
+        throw AppError(ErrorKind::InvalidBitmap);
     } catch (const std::bad_alloc&) {
-        throw AppError(msg::kOutOfMemory);
+        throw AppError(ErrorKind::OutOfMemory);
     }
 }

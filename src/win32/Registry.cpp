@@ -21,13 +21,13 @@ std::string RegistryKey::ReadString(const char* name) const {
     DWORD size = 0;
     if (RegQueryValueExA(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
     if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        throw AppError(FormatMessageText(msg::kInvalidRegistryType, name));
+        throw AppError::RegistryType(name);
     }
     if (size == 0) return {};
     std::vector<char> data(size + 1, '\0');  // room for a terminator the value may lack
     if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
         ERROR_SUCCESS) {
-        throw AppError(FormatMessageText(msg::kRegistryReadFailed, name));
+        throw AppError::RegistryRead(name);
     }
     return std::string(data.data());  // up to the first zero byte
 }

@@ -4,11 +4,6 @@
 
 #include <string>
 
-namespace msg {
-inline constexpr char kInvalidRegistryType[] = "'%s' のデータ型が不正です";
-inline constexpr char kRegistryReadFailed[] = "'%s' の取得に失敗しました";
-}  // namespace msg
-
 namespace win {
 
 // An open registry key, closed once. An empty key (one that could not be opened) reads every

@@ -1,7 +1,5 @@
 #include "SystemError.h"
 
-#include <cstdio>
-
 namespace win {
 
 std::string SystemErrorText(DWORD code) {
@@ -18,32 +16,26 @@ std::string SystemErrorText(DWORD code) {
     return std::string(buffer, length);
 }
 
-std::string Win32ErrorText(DWORD code) {
-    const std::string pattern = msg::kWin32Error;
-    const auto at = pattern.find("%d");
-    const std::string withCode =
-        pattern.substr(0, at) + std::to_string(static_cast<int>(code)) + pattern.substr(at + 2);
-    return FormatMessageText(withCode, SystemErrorText(code));
+namespace {
+
+[[noreturn]] void ThrowWin32Error(DWORD code) {
+    throw AppError::Platform(code, SystemErrorText(code));
 }
 
-std::string ComErrorText(HRESULT result) {
-    std::string text = SystemErrorText(static_cast<DWORD>(result));
-    if (!text.empty()) return text;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, msg::kOleError, static_cast<unsigned>(result));
-    return buffer;
-}
+}  // namespace
 
-void ThrowLastError() { throw AppError(Win32ErrorText(GetLastError())); }
+void ThrowLastError() { ThrowWin32Error(GetLastError()); }
 
-void ThrowLastErrorOr(const char* fallback) {
+void ThrowLastErrorOr(ErrorKind fallback) {
     const DWORD code = GetLastError();
     if (code == 0) throw AppError(fallback);
-    throw AppError(Win32ErrorText(code));
+    ThrowWin32Error(code);
 }
 
 void CheckCom(HRESULT result) {
-    if (FAILED(result)) throw AppError(ComErrorText(result));
+    if (FAILED(result)) {
+        throw AppError::Com(static_cast<uint32_t>(result), SystemErrorText(static_cast<DWORD>(result)));
+    }
 }
 
 }  // namespace win

@@ -4,7 +4,7 @@
 
 void TTimer::Start(HWND window, UINT_PTR id, UINT intervalMs) {
     Stop();
-    if (!SetTimer(window, id, intervalMs, nullptr)) throw AppError(msg::kNoTimer);
+    if (!SetTimer(window, id, intervalMs, nullptr)) throw AppError(ErrorKind::NoTimer);
     window_ = window;
     id_ = id;
 }

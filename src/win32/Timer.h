@@ -3,10 +3,6 @@
 // long as the timer runs. Stopped when it goes out of scope.
 #include <windows.h>
 
-namespace msg {
-inline constexpr char kNoTimer[] = "タイマーを取得できません";
-}  // namespace msg
-
 class TTimer {
   public:
     TTimer() = default;
@@ -14,7 +10,7 @@ class TTimer {
     TTimer(const TTimer&) = delete;
     TTimer& operator=(const TTimer&) = delete;
 
-    // Starts (or restarts) the timer; throws AppError(kNoTimer) when the platform has none
+    // Starts (or restarts) the timer; throws AppError(ErrorKind::NoTimer) when the platform has none
     // to give.
     void Start(HWND window, UINT_PTR id, UINT intervalMs);
     void Stop();

@@ -14,7 +14,7 @@ void ExpectAppError(F&& f, const std::string& text) {
         f();
         ADD_FAILURE() << "no error raised, expected: " << text;
     } catch (const AppError& e) {
-        EXPECT_EQ(e.Message(), text);
+        EXPECT_EQ(ErrorText(e), text);
     }
 }
 

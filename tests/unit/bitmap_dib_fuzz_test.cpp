@@ -73,7 +73,7 @@ void ExpectDecodesOrNamedError(const Bytes& file, const std::string& where) {
     try {
         ExpectConsistent(DecodeBmp(file), where);
     } catch (const AppError& e) {
-        const std::string text = e.Message();
+        const std::string text = ErrorText(e);
         EXPECT_TRUE(text == msg::kInvalidBitmap || text == msg::kStreamRead) << where;
     }
 }

@@ -17,7 +17,7 @@ std::string ErrorOf(const Bytes& file) {
     try {
         DecodeBmp(file);
     } catch (const AppError& e) {
-        return e.Message();
+        return ErrorText(e);
     }
     return "no error";
 }

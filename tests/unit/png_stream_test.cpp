@@ -8,6 +8,7 @@
 #include <new>
 
 #include "Fixtures.h"
+#include "FileSource.h"
 #include "PngCodec.h"
 #include "image/AreaScale.h"
 #include "image/ThumbnailPicture.h"

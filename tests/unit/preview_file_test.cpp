@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "DrawingBuilder.h"
+#include "FileSource.h"
 #include "PreviewTestUtil.h"
-#include "preview/FileSource_posix.h"
 #include "preview/Preview.h"
 
 namespace {

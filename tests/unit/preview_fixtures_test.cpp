@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "FileSource.h"
 #include "Fixtures.h"
 #include "PreviewTestUtil.h"
 #include "Sha256.h"
@@ -75,7 +76,7 @@ TEST_F(RealDrawings, SurviveTruncationAtEveryLength) {
                     BuildBitmapStream(part, cutInfo);
                 }
             } catch (const AppError& error) {
-                ASSERT_EQ(error.Message(), msg::kStreamRead) << "cut at " << n;
+                ASSERT_EQ(ErrorText(error), msg::kStreamRead) << "cut at " << n;
             }
         }
     }

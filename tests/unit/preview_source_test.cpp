@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "DrawingBuilder.h"
+#include "FileSource.h"
 #include "Fixtures.h"
 #include "PreviewTestUtil.h"
 #include "preview/Preview.h"
@@ -135,7 +136,7 @@ TEST_F(DrawingSources, UnreadableFileIsRefused) {
         try {
             ReadDrawingPreview(path);
         } catch (const AppError& e) {
-            _exit(e.Message() == "ファイル " + path + " は開けません" ? 0 : 3);
+            _exit(ErrorText(e) == "ファイル " + path + " は開けません" ? 0 : 3);
         }
         _exit(4);
     }

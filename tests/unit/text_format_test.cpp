@@ -1,14 +1,69 @@
-// The error box's final period and the About box's number patterns.
+// Error texts and the error box's final period, and the About box's number patterns.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "Error.h"
+#include "TerminalText.h"
 #include "text/ErrorText.h"
 #include "text/NumberFormat.h"
 
 namespace {
+
+TEST(ErrorText, EachKindInTheSystemsWords) {
+    const struct {
+        AppError error;
+        std::string text;
+    } rows[] = {
+        {AppError(ErrorKind::StreamRead), msg::kStreamRead},
+        {AppError(ErrorKind::StreamGrow), msg::kStreamGrow},
+        {AppError(ErrorKind::InvalidBitmap), "ビットマップイメージが不正です"},
+        {AppError(ErrorKind::RangeCheck), "範囲チェックエラー"},
+        {AppError(ErrorKind::OutOfMemory), "メモリが足りません"},
+        {AppError(ErrorKind::InterfaceNotSupported), "Interface はサポートされていません"},
+        {AppError(ErrorKind::NoTimer), "タイマーを取得できません"},
+        {AppError(ErrorKind::NoDesktopFolder),
+         "デスクトップフォルダが見つからないため、ショートカットを作成できません"},
+        {AppError::FileOpen("C:\\図面\\a.dwg"), "ファイル C:\\図面\\a.dwg は開けません"},
+        {AppError::Platform(5, "アクセスが拒否されました"),
+         "Win32 エラー。コード : 5.\nアクセスが拒否されました"},
+        {AppError::Platform(0xFFFFFFFFu, ""), "Win32 エラー。コード : -1.\n"},
+        {AppError::Com(0x8007000Eu, ""), "OLE エラー 8007000e"},
+        {AppError::Com(0x80004002u, "サポートされていません"), "サポートされていません"},
+        {AppError::RegistryType("Desktop"), "'Desktop' のデータ型が不正です"},
+        {AppError::RegistryRead("Desktop"), "'Desktop' の取得に失敗しました"},
+        {PngError("damaged PNG thumbnail: size"), "damaged PNG thumbnail: size"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(ErrorText(row.error), row.text) << row.error.what();
+    EXPECT_EQ(PngError("x").Kind(), ErrorKind::DamagedPng);
+}
+
+// What a tool reports, with the converted parts in brackets.
+ToolFailure FailureOf(void (*raise)()) {
+    const auto convert = [](const std::string& text) { return "[" + text + "]"; };
+    const auto other = [](const std::string& text) { return "<" + text + ">"; };
+    try {
+        raise();
+    } catch (...) {
+        return CurrentToolFailure("a.dwg", "A.DWG", convert, other);
+    }
+    return {};
+}
+
+TEST(ToolFailure, PathShownAsTheCallerSaysOtherTextsConverted) {
+    EXPECT_EQ(FailureOf([] { throw AppError::FileOpen("a.dwg"); }).text,
+              "[ファイル ]A.DWG[ は開けません]");
+    EXPECT_EQ(FailureOf([] { throw AppError::FileOpen("b.dwg"); }).text,
+              "[ファイル b.dwg は開けません]");
+    EXPECT_EQ(FailureOf([] { throw AppError(ErrorKind::StreamRead); }).text,
+              "[ストリームからの読み込みエラー]");
+    EXPECT_EQ(FailureOf([] { throw std::bad_alloc(); }).text, "[メモリが足りません]");
+    EXPECT_EQ(FailureOf([] { throw std::runtime_error("disk"); }).text, "<disk>");
+    EXPECT_EQ(FailureOf([] { throw PngError("damaged"); }).status, 1);
+}
 
 TEST(FinalPeriod, SingleByteEndings) {
     EXPECT_EQ(WithFinalPeriod(""), "");

@@ -7,6 +7,7 @@
 
 #include "DrawingBuilder.h"
 #include "Error.h"
+#include "FileSource.h"
 #include "Fixtures.h"
 #include "PreviewTestUtil.h"
 #include "bitmap_bmp_builder.h"

@@ -8,6 +8,7 @@
 
 #include "DrawingWalk.h"
 #include "Error.h"
+#include "FileSource.h"
 #include "PngConvert.h"
 #include "PreviewLine.h"
 #include "Progress.h"
@@ -92,15 +93,9 @@ std::string ReadOne(const DrawingItem& item, const BatchOptions& options, Output
         }
         ++tally.ready;
         return PreviewLine(preview);
-    } catch (const AppError& error) {
+    } catch (...) {
         ++tally.failed;
-        return "Error " + ErrorForTerminal(error, path);
-    } catch (const std::bad_alloc&) {
-        ++tally.failed;
-        return "Error " + ShiftJisToTerminal(msg::kOutOfMemory);
-    } catch (const std::exception& error) {
-        ++tally.failed;
-        return "Error " + EscapeControls(error.what());
+        return "Error " + CurrentToolFailure(path).text;
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include "DrawingWalk.h"
 #include "Error.h"
+#include "FileSource.h"
 #include "PngCodec.h"
 #include "PreviewLine.h"
 #include "Progress.h"
@@ -109,10 +110,10 @@ std::vector<SheetSection> CollectSections(const BatchOptions& options) {
     return sections;
 }
 
-// The file-open error holds the caller's path, which is not Shift-JIS like the text around it.
-std::string ErrorForPage(const AppError& error, const std::string& path) {
-    return ErrorWithPath(error, path, PathForPage(path),
-                         [](const std::string& text) { return ShiftJisToUtf8(text); });
+// Call inside a catch block. The file-open error holds the caller's path, which is not
+// Shift-JIS like the text around it.
+std::string CurrentErrorForPage(const std::string& path) {
+    return CurrentToolFailure(path, PathForPage(path), ShiftJisToUtf8, TextForPage).text;
 }
 
 void MakeTile(SheetTile& tile, const fs::path& sheetFolder, int size) {
@@ -142,12 +143,8 @@ void MakeTile(SheetTile& tile, const fs::path& sheetFolder, int size) {
         tile.width = pixels.width;
         tile.height = pixels.height;
         return;
-    } catch (const AppError& error) {
-        tile.outcome = "Error " + ErrorForPage(error, path);
-    } catch (const std::bad_alloc&) {
-        tile.outcome = "Error " + ShiftJisToUtf8(msg::kOutOfMemory);
-    } catch (const std::exception& error) {
-        tile.outcome = std::string("Error ") + TextForPage(error.what());
+    } catch (...) {
+        tile.outcome = "Error " + CurrentErrorForPage(path);
     }
     tile.state = TileState::Failed;
 }

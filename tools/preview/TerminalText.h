@@ -13,12 +13,25 @@ std::string PathForTerminal(const std::string& path);
 
 class AppError;
 
-// An AppError's text for the terminal. The path inside the file-open error is the caller's
-// own bytes, not converted with the Shift-JIS around it, only escaped (PathForTerminal).
-std::string ErrorForTerminal(const AppError& error, const std::string& path);
+using TextConversion = std::function<std::string(const std::string&)>;
 
-// The same for any output: the Shift-JIS text through `convert`, and `path` (the file-open
-// error's own) shown as `shownPath`.
+// An AppError's text for any output: the Shift-JIS text through `convert`, and the file-open
+// error's path, when it is `path`, shown as `shownPath` (the caller's own bytes, not Shift-JIS).
 std::string ErrorWithPath(const AppError& error, const std::string& path,
-                          const std::string& shownPath,
-                          const std::function<std::string(const std::string&)>& convert);
+                          const std::string& shownPath, const TextConversion& convert);
+
+// What a tool reports for a drawing that failed, and its exit status.
+struct ToolFailure {
+    std::string text;
+    int status = 1;
+};
+
+// Call inside a catch block: the exception in flight as a tool reports it. An AppError as
+// ErrorWithPath gives it, an allocation failure as the system's out-of-memory error, any other
+// exception's what() through `otherText`.
+ToolFailure CurrentToolFailure(const std::string& path, const std::string& shownPath,
+                               const TextConversion& convert, const TextConversion& otherText);
+
+// The same for the terminal: texts converted, the path (PathForTerminal) and other exceptions'
+// texts escaped.
+ToolFailure CurrentToolFailure(const std::string& path);

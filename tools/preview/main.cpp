@@ -10,6 +10,7 @@
 #include "BatchRun.h"
 #include "ContactSheet.h"
 #include "Error.h"
+#include "FileSource.h"
 #include "PngConvert.h"
 #include "PreviewLine.h"
 #include "TerminalText.h"
@@ -107,10 +108,9 @@ int main(int argc, char** argv) {
             return kFailed;
         }
         return Finish(kReady);
-    } catch (const AppError& error) {
-        std::cerr << ErrorForTerminal(error, drawing) << "\n";
-    } catch (const std::bad_alloc&) {
-        std::cerr << ShiftJisToTerminal(msg::kOutOfMemory) << "\n";
+    } catch (...) {
+        const ToolFailure failure = CurrentToolFailure(drawing);
+        std::cerr << failure.text << "\n";
+        return failure.status;
     }
-    return kFailed;
 }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "Error.h"
+#include "FileSource.h"
 #include "FileUri.h"
 #include "PngCodec.h"
 #include "TerminalText.h"
@@ -98,11 +99,8 @@ int main(int argc, char** argv) {
         std::string error;
         if (!WritePngReplacing(args.output, pixels, error)) return Fail(args.output, error);
         return kWritten;
-    } catch (const AppError& error) {
-        return Fail(*path, ErrorForTerminal(error, *path));
-    } catch (const std::bad_alloc&) {
-        return Fail(*path, ShiftJisToTerminal(msg::kOutOfMemory));
-    } catch (const std::exception& error) {
-        return Fail(*path, EscapeControls(error.what()));
+    } catch (...) {
+        const ToolFailure failure = CurrentToolFailure(*path);
+        return Fail(*path, failure.text, failure.status);
     }
 }

@@ -28,7 +28,7 @@ constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 
-[[noreturn]] void Invalid() { throw AppError(msg::kInvalidBitmap); }
+[[noreturn]] void Invalid() { throw AppError(ErrorKind::InvalidBitmap); }
 
 bool IsKnownDepth(uint16_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;

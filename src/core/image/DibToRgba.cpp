@@ -227,7 +227,7 @@ namespace {
 int Rows(std::span<const uint8_t> file, DibImage& dib, std::span<const uint8_t>& pixels) {
     pixels = DecodeBmpInPlace(file, dib);
     const int64_t rows = dib.height < 0 ? -int64_t{dib.height} : dib.height;
-    if (!RgbaSizeAcceptable(dib.width, rows)) throw AppError(msg::kInvalidBitmap);
+    if (!RgbaSizeAcceptable(dib.width, rows)) throw AppError(ErrorKind::InvalidBitmap);
     return static_cast<int>(rows);
 }
 

@@ -8,7 +8,7 @@
 // Every depth and compression the parser accepts. The image is opaque: a 32-bit pixel's
 // fourth byte is not alpha on screen. An index past the colour table shows black, and so do
 // pixels a run-length image leaves out. Throws AppError as DecodeBmp does, and
-// AppError(kInvalidBitmap) for a size past RgbaSizeAcceptable (a side above
+// AppError(ErrorKind::InvalidBitmap) for a size past RgbaSizeAcceptable (a side above
 // kMaxPictureSide).
 RgbaImage BmpToRgba(std::span<const uint8_t> file);
 

@@ -3,17 +3,11 @@
 // PNG output and the Explorer handler all go through here, so they give the same pixels.
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 
+#include "Error.h"  // PngError
 #include "image/DibToRgba.h"
 #include "image/RgbaImage.h"
 #include "preview/Preview.h"
-
-// A PNG the platform's decoder cannot read (the text is the decoder's).
-class PngError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 // Decodes a PNG file to straight (non-premultiplied) 8-bit RGBA, fitted into a `limit` square
 // as FitPicture does (0: the stored size), or throws PngError, also for a side above

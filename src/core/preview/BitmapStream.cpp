@@ -31,7 +31,7 @@ void PutU32(std::span<uint8_t> out, std::size_t at, uint32_t value) {
 // first byte: the counted copy takes "0" as "everything". A thumbnail that runs past the end
 // of the drawing fails here, before any memory is taken for it.
 uint64_t ThumbnailSize(const ByteSource& drawing, const PreviewInfo& info) {
-    if (info.bitmapLength >= 0x80000000u) throw AppError(msg::kRangeCheck);
+    if (info.bitmapLength >= 0x80000000u) throw AppError(ErrorKind::RangeCheck);
     if (info.bitmapLength == 0) return drawing.Size();
     bytes::Require(drawing.Size(), info.bitmapStart, info.bitmapLength);
     return info.bitmapLength;
@@ -40,7 +40,7 @@ uint64_t ThumbnailSize(const ByteSource& drawing, const PreviewInfo& info) {
 // Room for the image is had before anything is read. For L = 0 the image holds the whole
 // drawing, and the failure is the one a drawing too large for memory always gives.
 std::vector<uint8_t> AllocateImage(uint64_t size, const PreviewInfo& info) {
-    const char* failure = info.bitmapLength == 0 ? msg::kStreamGrow : msg::kOutOfMemory;
+    const ErrorKind failure = info.bitmapLength == 0 ? ErrorKind::StreamGrow : ErrorKind::OutOfMemory;
     if (size > SIZE_MAX) throw AppError(failure);
     try {
         return std::vector<uint8_t>(static_cast<std::size_t>(size));

@@ -6,9 +6,7 @@
 // stream-read error, never a partial result.
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <span>
-#include <string>
 
 #include "ByteReader.h"
 
@@ -27,7 +25,7 @@ class ByteSource {
     // Fills `out` with the bytes at `offset`, all of them or the stream-read error.
     void Read(uint64_t offset, std::span<uint8_t> out) {
         bytes::Require(size_, offset, out.size());
-        if (!ReadAt(offset, out)) throw AppError(msg::kStreamRead);
+        if (!ReadAt(offset, out)) throw AppError(ErrorKind::StreamRead);
         bytesRead_ += out.size();
     }
 
@@ -67,9 +65,3 @@ class MemorySource final : public ByteSource {
     bool ReadAt(uint64_t offset, std::span<uint8_t> out) override;
     std::span<const uint8_t> bytes_;
 };
-
-// Opens a drawing file for reading, sharing it with other readers but not with writers, and
-// holds it open until the source goes. Only a regular file on disk is accepted: pipes,
-// devices and folders would block or never end. Throws AppError("ファイル <path> は開けません").
-// Defined once per platform: FileSource_posix.cpp here, the Win32 layer's FileSource.cpp.
-std::unique_ptr<ByteSource> OpenDrawingFile(const std::string& path);

@@ -26,24 +26,13 @@ DrawingPreview ReadDrawingPreview(ByteSource& drawing) {
     return result;
 }
 
-DrawingPreview ReadDrawingPreview(const std::string& path) {
-    // The file is held open, and so shielded from writers, until its last byte is read.
-    const auto drawing = OpenDrawingFile(path);
-    return ReadDrawingPreview(*drawing);
-}
-
 DrawingPreview ReadDrawingThumbnail(ByteSource& drawing) {
     DrawingPreview result;
     result.outcome = ReadPreviewHeader(drawing, result.info);
     if (result.outcome != PreviewOutcome::Ready) return result;
     if (result.info.bitmapLength == 0 && !WholeDrawingMayDecode(drawing, result.info)) {
-        throw AppError(msg::kInvalidBitmap);
+        throw AppError(ErrorKind::InvalidBitmap);
     }
     result.image = BuildBitmapStream(drawing, result.info);
     return result;
-}
-
-DrawingPreview ReadDrawingThumbnail(const std::string& path) {
-    const auto drawing = OpenDrawingFile(path);
-    return ReadDrawingThumbnail(*drawing);
 }

@@ -26,7 +26,7 @@ struct PreviewInfo {
 };
 
 // Reads the release code, the thumbnail directory and the thumbnail's header fields.
-// Throws AppError(msg::kStreamRead) at the first field that lies past the end.
+// Throws AppError(ErrorKind::StreamRead) at the first field that lies past the end.
 PreviewOutcome ReadPreviewHeader(ByteSource& drawing, PreviewInfo& info);
 PreviewOutcome ReadPreviewHeader(std::span<const uint8_t> drawing, PreviewInfo& info);
 
@@ -47,18 +47,16 @@ struct DrawingPreview {
     std::vector<uint8_t> image;  // the complete rebuilt image with Ready
 };
 
-// Opens the drawing at `path` (OpenDrawingFile) and extracts its preview, reading only the
-// header fields, the thumbnail directory and the thumbnail. The file stays open until the
-// last read, so no writer can slip in between.
-DrawingPreview ReadDrawingPreview(const std::string& path);
+// Extracts the drawing's preview, reading only the header fields, the thumbnail directory and
+// the thumbnail. Files are opened by the platform layer (OpenDrawingFile), which also offers
+// both functions on a path.
 DrawingPreview ReadDrawingPreview(ByteSource& drawing);
 
 // ReadDrawingPreview for a reader that decodes the image (the viewer, the thumbnailer, PNG
-// conversion): a length of 0 fails with AppError(msg::kInvalidBitmap) straight after the
+// conversion): a length of 0 fails with AppError(ErrorKind::InvalidBitmap) straight after the
 // header, reading nothing more, as decoding the whole drawing would. Behind a BMP file header
 // the drawing's first four bytes are the information header's size, and their third is the
 // release code's first, never 0 in range: no size the decoder knows. A PNG image decodes only
 // when the drawing itself starts with the PNG signature (release code "NG\r\n"), and such a
 // drawing is still read whole.
-DrawingPreview ReadDrawingThumbnail(const std::string& path);
 DrawingPreview ReadDrawingThumbnail(ByteSource& drawing);

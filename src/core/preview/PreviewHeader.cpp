@@ -64,7 +64,7 @@ void ReadDibHeader(ByteSource& in, PreviewInfo& info) {
     const uint64_t pixelOffset = 54 + 4 * colors;
     // Only a damaged header announces a colour table this large; wrapping the offset would
     // hand the decoder a plausible but wrong image.
-    if (pixelOffset > UINT32_MAX) throw AppError(msg::kInvalidBitmap);
+    if (pixelOffset > UINT32_MAX) throw AppError(ErrorKind::InvalidBitmap);
     info.colorCount = static_cast<uint32_t>(colors);
     info.pixelOffset = static_cast<uint32_t>(pixelOffset);
     info.kind = ImageKind::Bmp;

@@ -5,6 +5,8 @@
 // has the file open for writing. The file is opened without blocking, so that a FIFO named
 // like a drawing is refused at once instead of waiting for a writer, and only a regular file
 // is read: a device or a folder would never end or never begin.
+#include "FileSource.h"
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -14,8 +16,6 @@
 #include <csignal>
 
 #include "Error.h"
-#include "preview/ByteSource.h"
-#include "preview/FileSource_posix.h"
 
 namespace {
 
@@ -114,10 +114,18 @@ std::unique_ptr<ByteSource> OpenDrawingFile(const std::string& path) {
     struct stat info {};
     if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         HeldOpenForWriting(file.Get())) {
-        throw AppError(FormatMessageText(msg::kFileOpen, path));
+        throw AppError::FileOpen(path);
     }
     const auto size = static_cast<uint64_t>(info.st_size);
     auto source = std::make_unique<PosixFileSource>(file.Get(), size);
     file.Release();  // the source owns it now
     return source;
+}
+
+DrawingPreview ReadDrawingPreview(const std::string& path) {
+    return ReadDrawingPreview(*OpenDrawingFile(path));
+}
+
+DrawingPreview ReadDrawingThumbnail(const std::string& path) {
+    return ReadDrawingThumbnail(*OpenDrawingFile(path));
 }
