@@ -1,5 +1,5 @@
-// The temporary file is PATH.~PID.N, made with O_EXCL so that no other file is taken over;
-// rename() will not replace an existing file on Windows, MoveFileExA will.
+// The temporary file is made with O_EXCL so that no other file is taken over; rename() will
+// not replace an existing file on Windows, MoveFileExA will.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -10,27 +10,15 @@
 
 #include "ReplacingFile.h"
 
-std::FILE* CreateFileBeside(const std::string& path, std::string& tempPath) {
-    const std::string stem = path + ".~" + std::to_string(GetCurrentProcessId()) + ".";
-    for (int n = 0; n < 100; ++n) {
-        tempPath = stem + std::to_string(n);
-        const int fd = _open(tempPath.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
-                             _S_IREAD | _S_IWRITE);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;  // left by an earlier run that was cut short
-            return nullptr;
-        }
-        std::FILE* file = _fdopen(fd, "wb");
-        if (!file) {
-            const int error = errno;
-            _close(fd);
-            _unlink(tempPath.c_str());
-            errno = error;
-        }
-        return file;
-    }
-    return nullptr;  // errno is EEXIST
+unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
+int OpenNewFile(const std::string& path) {
+    return _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
+
+std::FILE* StreamOfDescriptor(int fd) { return _fdopen(fd, "wb"); }
+
+void CloseDescriptor(int fd) { _close(fd); }
 
 bool RenameReplacing(const std::string& tempPath, const std::string& path, std::string& error) {
     if (MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
