@@ -65,7 +65,11 @@ struct DxfEntity {
     std::vector<DxfPair> pairs;
     bool pairsCut = false;
 };
-inline constexpr std::size_t kMaxDxfEntityPairs = std::size_t{1} << 18;
+// The fuzz build lowers the cap, so that drawings of a few hundred kilobytes reach it.
+#ifndef ORTHOLUX_MAX_DXF_ENTITY_PAIRS
+#define ORTHOLUX_MAX_DXF_ENTITY_PAIRS (1 << 18)
+#endif
+inline constexpr std::size_t kMaxDxfEntityPairs = ORTHOLUX_MAX_DXF_ENTITY_PAIRS;
 
 struct DxfDrawing {
     DxfFormat format = DxfFormat::Ascii;
