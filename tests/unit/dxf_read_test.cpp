@@ -2,12 +2,14 @@
 // four spellings, and hostile input that must give a result or the damaged-DXF error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "DxfBuilder.h"
+#include "bitmap_bmp_builder.h"
 #include "Fixtures.h"
 #include "dxf/DxfReader.h"
 #include "dxf/DxfShapes.h"
@@ -110,6 +112,26 @@ TEST(DxfRead, RealDrawingsMatchCountsMadeApart) {
     }
 }
 
+// A 2 x 2 DIB as a THUMBNAILIMAGE section writes it: its size, then hex in chunks.
+const std::vector<uint8_t> kDib = [] {
+    const auto file = bmptest::Rgb24().Build();
+    return std::vector<uint8_t>(file.begin() + 14, file.end());
+}();
+std::string Thumbnail() {
+    std::vector<std::pair<int, std::string>> pairs = {
+        {0, "SECTION"}, {2, "THUMBNAILIMAGE"}, {90, std::to_string(kDib.size())}};
+    for (std::size_t i = 0; i < kDib.size(); i += 20) {
+        std::string hex;
+        for (std::size_t j = i; j < std::min(kDib.size(), i + 20); ++j) {
+            hex += "0123456789ABCDEF"[kDib[j] >> 4];
+            hex += "0123456789abcdef"[kDib[j] & 15];
+        }
+        pairs.emplace_back(310, hex);
+    }
+    pairs.emplace_back(0, "ENDSEC");
+    return Ascii(pairs);
+}
+
 // One drawing with everything the reader keeps, spelled four ways: all must read alike.
 // clang-format off
 const std::string kMade = Ascii({
@@ -134,8 +156,7 @@ const std::string kMade = Ascii({
     {20, "2"}, {41, "2"}, {42, "3"}, {50, "90"}, {70, "4"}, {71, "5"}, {44, "10"}, {45, "20"},
     {0, "ATTRIB"}, {1, "v"}, {0, "SEQEND"}, {0, "POLYLINE"}, {66, "1"}, {0, "VERTEX"}, {10, "1"},
     {0, "VERTEX"}, {10, "2"}, {0, "SEQEND"}, {0, "ENDSEC"}, {0, "SECTION"}, {2, "OBJECTS"},
-    {0, "DICTIONARY"}, {3, "x"}, {0, "ENDSEC"}, {0, "SECTION"}, {2, "THUMBNAILIMAGE"}, {90, "6"},
-    {310, "28000000FF"}, {310, "7f"}, {0, "ENDSEC"}, {0, "EOF"}});
+    {0, "DICTIONARY"}, {3, "x"}, {0, "ENDSEC"}}) + Thumbnail() + Ascii({{0, "EOF"}});
 // clang-format on
 
 TEST(DxfRead, MadeDrawingAlikeInEverySpelling) {
@@ -170,7 +191,7 @@ TEST(DxfRead, MadeDrawingAlikeInEverySpelling) {
         EXPECT_EQ(d.layers[1].name, "Hidden");
         EXPECT_TRUE(d.layers[1].off && d.layers[1].frozen && d.layers[1].colour == 3);
         EXPECT_EQ(d.layers[1].trueColour, 0xFF00FFu);
-        EXPECT_EQ(d.thumbnail, std::vector<uint8_t>({0x28, 0, 0, 0, 0xFF, 0x7F}));
+        EXPECT_EQ(d.thumbnail, kDib);
 
         // A block that inserts itself is only indexed: reading it gives its own two records.
         const DxfBlock* self = d.FindBlock("Self");
