@@ -13,6 +13,7 @@
 
 #include "CompactInput.h"
 #include "DrawingBuilder.h"
+#include "DxfBuilder.h"
 #include "LongPathInput.h"
 #include "PngThumbnailInput.h"
 #include "PreviewTestUtil.h"
@@ -333,6 +334,48 @@ void WriteLongPathSeeds(Corpus& corpus) {
     for (const auto& input : inputs) corpus.Add(fuzz::EncodeLongPathInput(input));
 }
 
+// DXF drawings in the compact form: a small one in each spelling, an entity list that runs to
+// the drawing's cap, an entity of more pairs than the reader keeps, and the small real ones.
+void WriteDxfSeeds(Corpus& corpus, const fs::path& dxfFixtures) {
+    const std::string made = dxftest::Ascii(
+        {{0, "SECTION"},     {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1015"},   {0, "ENDSEC"},
+         {0, "SECTION"},     {2, "TABLES"}, {0, "TABLE"},    {2, "LAYER"},    {0, "LAYER"},
+         {2, "0"},           {62, "-7"},    {0, "ENDTAB"},   {0, "ENDSEC"},   {0, "SECTION"},
+         {2, "BLOCKS"},      {0, "BLOCK"},  {2, "B"},        {0, "INSERT"},   {2, "B"},
+         {0, "ENDBLK"},      {0, "ENDSEC"}, {0, "SECTION"},  {2, "ENTITIES"}, {0, "LWPOLYLINE"},
+         {90, "2147483647"}, {10, "1"},     {20, "2"},       {42, "1e308"},   {0, "POLYLINE"},
+         {0, "VERTEX"},      {0, "SEQEND"}, {0, "ENDSEC"},   {0, "SECTION"},  {2, "THUMBNAILIMAGE"},
+         {90, "2"},          {310, "BEEF"}, {0, "ENDSEC"},   {0, "EOF"}});
+    const auto pairs = dxftest::PairsOf(made);
+    corpus.Add(fuzz::EncodeCompact(dxftest::Bytes(made)));
+    corpus.Add(fuzz::EncodeCompact(dxftest::Binary(pairs, true)));
+    corpus.Add(fuzz::EncodeCompact(dxftest::Binary(pairs, false)));
+
+    // A repeat piece of the compact form: the pattern `times` times.
+    const auto repeat = [](const std::string& pattern, uint32_t times) {
+        Bytes piece = {0x80, static_cast<uint8_t>(pattern.size() - 1)};
+        for (int shift = 0; shift < 32; shift += 8) piece.push_back(uint8_t(times >> shift));
+        piece.insert(piece.end(), pattern.begin(), pattern.end());
+        return piece;
+    };
+    const std::string entities = dxftest::Ascii({{0, "SECTION"}, {2, "ENTITIES"}});
+    Bytes many = fuzz::EncodeCompact(dxftest::Bytes(entities));
+    const Bytes lines =
+        repeat(dxftest::Ascii({{0, "LINE"}, {8, "0"}, {10, "1"}, {20, "2"}}), 1000000);
+    many.insert(many.end(), lines.begin(), lines.end());
+    corpus.Add(many);
+    // Pairs (70, 1) in two-byte binary: 60,000 of them in one entity.
+    auto wide = dxftest::Binary(dxftest::PairsOf(entities + dxftest::Ascii({{0, "LINE"}})), false);
+    for (int i = 0; i < 60000; ++i) wide.insert(wide.end(), {70, 0, 1, 0});
+    corpus.Add(fuzz::EncodeCompact(wide));
+
+    if (!fs::is_directory(dxfFixtures)) return;
+    for (const auto& entry : fs::directory_iterator(dxfFixtures)) {
+        if (entry.path().extension() != ".dxf" || entry.file_size() > (64u << 10)) continue;
+        corpus.Add(fuzz::EncodeCompact(ReadFile(entry.path())));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -360,6 +403,8 @@ int main(int argc, char** argv) {
         }
     }
     WriteThumbnailPathSeeds(thumbnails);
+    Corpus dxf(out, "dxf_read");
+    WriteDxfSeeds(dxf, argc > 4 ? fs::path(argv[4]) / ".." / "dxf" : fs::path());
     for (const bmptest::Bmp& bmp : SyntheticBmps()) bmps.Add(bmp.Build());
     for (uint8_t mode = 0; mode < static_cast<uint8_t>(fuzz::PngLength::kCount); ++mode) {
         pngs.Add(PngInput(mode, MakePngHeader(184 + mode, 126)));
@@ -392,6 +437,36 @@ int main(int argc, char** argv) {
         {std::string("\0\2\xFF\0", 4), std::string("\0\0", 2), std::string("\0\1", 2),
          std::string("\x80\x03\xFF\xFF\xFF\x00", 6), std::string("\x80\x00\xFF\xFF\xFF\x7F", 6),
          Le32Text(40), Le32Text(1), Le32Text(2), Le32Text(2048), "1015", "1027", png, "IHDR"});
+    WriteDictionary(out / "dxf_read.dict", {"SECTION",
+                                            "ENDSEC",
+                                            "HEADER",
+                                            "TABLES",
+                                            "BLOCKS",
+                                            "ENTITIES",
+                                            "EOF",
+                                            "THUMBNAILIMAGE",
+                                            "TABLE",
+                                            "ENDTAB",
+                                            "LAYER",
+                                            "VPORT",
+                                            "*ACTIVE",
+                                            "BLOCK",
+                                            "ENDBLK",
+                                            "LWPOLYLINE",
+                                            "POLYLINE",
+                                            "VERTEX",
+                                            "SEQEND",
+                                            "INSERT",
+                                            "$ACADVER",
+                                            "\n  0\n",
+                                            "\r\n",
+                                            "\n310\n",
+                                            "\n 90\n",
+                                            "\n102\n{",
+                                            "1e308",
+                                            "nan",
+                                            std::string("AutoCAD Binary DXF\r\n\x1a\0", 22),
+                                            std::string("\x80\x03", 2)});
     WriteDictionary(out / "command_line.dict", {"\"", "\"\"", " ", "\t", "\x95\x5C"});
     WriteDictionary(out / "long_path.dict", {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "\xE0\x5C",
                                              "\xFB\x5C", "~1", "C:"});

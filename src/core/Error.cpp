@@ -26,8 +26,9 @@ constexpr KindWords kKinds[] = {
     {"no desktop folder", msg::kNoDesktopFolder},
     {"invalid registry type", nullptr},
     {"registry read failed", nullptr},
+    {"damaged DXF", msg::kDamagedDxf},
 };
-static_assert(std::size(kKinds) == static_cast<std::size_t>(ErrorKind::RegistryReadFailed) + 1);
+static_assert(std::size(kKinds) == static_cast<std::size_t>(ErrorKind::DamagedDxf) + 1);
 
 const KindWords& WordsOf(ErrorKind kind) { return kKinds[static_cast<std::size_t>(kind)]; }
 

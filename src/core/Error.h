@@ -22,6 +22,7 @@ enum class ErrorKind {
     NoDesktopFolder,        // the shortcut has no folder to go to
     InvalidRegistryType,    // the registry value (Detail()) is not a string
     RegistryReadFailed,     // the registry value (Detail()) could not be read
+    DamagedDxf,             // a DXF drawing that cannot be read; what failed (Detail()), for logs
 };
 
 class AppError : public std::runtime_error {
@@ -41,6 +42,7 @@ class AppError : public std::runtime_error {
     static AppError RegistryRead(const std::string& name) {
         return {ErrorKind::RegistryReadFailed, name, 0};
     }
+    static AppError DamagedDxf(const std::string& what) { return {ErrorKind::DamagedDxf, what, 0}; }
 
     ErrorKind Kind() const { return kind_; }
     // The kind's argument: a path, a value's name, or a text of the system or a decoder.
@@ -80,6 +82,8 @@ inline constexpr char kNoDesktopFolder[] =
     "デスクトップフォルダが見つからないため、ショートカットを作成できません";
 inline constexpr char kInvalidRegistryType[] = "'%s' のデータ型が不正です";
 inline constexpr char kRegistryReadFailed[] = "'%s' の取得に失敗しました";
+// Only the tools read DXF drawings so far: their language.
+inline constexpr char kDamagedDxf[] = "damaged DXF drawing";
 }  // namespace msg
 
 // The message the system shows for `error`, in Shift-JIS: what the error box and the tools

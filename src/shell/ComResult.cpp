@@ -12,6 +12,7 @@ namespace {
 HRESULT ResultOf(ErrorKind kind, HRESULT streamFailure) {
     switch (kind) {
         case ErrorKind::DamagedPng:
+        case ErrorKind::DamagedDxf:
             return kDamaged;  // the decoder's verdict on bytes that were read
         case ErrorKind::OutOfMemory:
             return FAILED(streamFailure) ? streamFailure : E_OUTOFMEMORY;

@@ -12,6 +12,9 @@ struct FixtureExpectation {
 };
 
 inline std::filesystem::path FixturesDir() { return ORTHOLUX_FIXTURES_DIR; }
+#ifdef ORTHOLUX_DXF_FIXTURES_DIR
+inline std::filesystem::path DxfFixturesDir() { return ORTHOLUX_DXF_FIXTURES_DIR; }
+#endif
 
 // Empty when the folder is absent (a clone without ../shared).
 inline std::vector<FixtureExpectation> LoadFixtureExpectations() {

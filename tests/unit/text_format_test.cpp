@@ -36,6 +36,7 @@ TEST(ErrorText, EachKindInTheSystemsWords) {
         {AppError::RegistryType("Desktop"), "'Desktop' のデータ型が不正です"},
         {AppError::RegistryRead("Desktop"), "'Desktop' の取得に失敗しました"},
         {PngError("damaged PNG thumbnail: size"), "damaged PNG thumbnail: size"},
+        {AppError::DamagedDxf("group code"), "damaged DXF drawing"},
     };
     for (const auto& row : rows) EXPECT_EQ(ErrorText(row.error), row.text) << row.error.what();
     EXPECT_EQ(PngError("x").Kind(), ErrorKind::DamagedPng);
