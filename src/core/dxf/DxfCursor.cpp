@@ -41,45 +41,33 @@ void DxfCursor::Bytes(std::size_t count, std::string& out) {
     }
 }
 
-void DxfCursor::Terminated(std::string& out) {
-    out.clear();
-    for (;;) {
-        if (!Fill()) throw AppError::DamagedDxf("string cut short");
+bool DxfCursor::AppendUntil(uint8_t delimiter, std::string& out, const char* tooLong) {
+    while (Fill()) {
         const std::size_t at = static_cast<std::size_t>(position_ - bufferStart_);
         const uint8_t* begin = buffer_.data() + at;
         const uint8_t* end = buffer_.data() + bufferSize_;
-        const uint8_t* nul = std::find(begin, end, uint8_t{0});
-        if (out.size() + static_cast<std::size_t>(nul - begin) > kMaxLine) {
-            throw AppError::DamagedDxf("string too long");
-        }
-        out.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(nul - begin));
-        position_ += static_cast<uint64_t>(nul - begin);
-        if (nul != end) {
+        const uint8_t* found = std::find(begin, end, delimiter);
+        const auto length = static_cast<std::size_t>(found - begin);
+        if (out.size() + length > kMaxLine) throw AppError::DamagedDxf(tooLong);
+        out.append(reinterpret_cast<const char*>(begin), length);
+        position_ += length;
+        if (found != end) {
             ++position_;
-            return;
+            return true;
         }
     }
+    return false;
+}
+
+void DxfCursor::Terminated(std::string& out) {
+    out.clear();
+    if (!AppendUntil(0, out, "string too long")) throw AppError::DamagedDxf("string cut short");
 }
 
 bool DxfCursor::Line(std::string& out) {
     out.clear();
     if (!Fill()) return false;
-    for (;;) {
-        if (!Fill()) break;  // the last line may lack its LF
-        const std::size_t at = static_cast<std::size_t>(position_ - bufferStart_);
-        const uint8_t* begin = buffer_.data() + at;
-        const uint8_t* end = buffer_.data() + bufferSize_;
-        const uint8_t* lf = std::find(begin, end, uint8_t{'\n'});
-        if (out.size() + static_cast<std::size_t>(lf - begin) > kMaxLine) {
-            throw AppError::DamagedDxf("line too long");
-        }
-        out.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(lf - begin));
-        position_ += static_cast<uint64_t>(lf - begin);
-        if (lf != end) {
-            ++position_;
-            break;
-        }
-    }
+    AppendUntil('\n', out, "line too long");  // the last line may lack its LF
     if (!out.empty() && out.back() == '\r') out.pop_back();
     return true;
 }

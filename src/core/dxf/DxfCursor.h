@@ -29,6 +29,9 @@ class DxfCursor {
 
   private:
     bool Fill();  // false when nothing is left at position_
+    // Appends bytes up to `delimiter`, which is consumed; false when the data ends first.
+    // Past kMaxLine, the damaged-DXF error with `tooLong`.
+    bool AppendUntil(uint8_t delimiter, std::string& out, const char* tooLong);
 
     ByteSource& source_;
     std::vector<uint8_t> buffer_;
