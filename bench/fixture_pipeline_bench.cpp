@@ -27,8 +27,7 @@ void RunPipeline(benchmark::State& state, const std::vector<uint8_t>& bytes) {
         try {
             DrawingPreview preview = ReadDrawingThumbnail(source);
             if (preview.outcome == PreviewOutcome::Ready) {
-                const RgbaImage pixels =
-                    ThumbnailPicture(std::move(preview), 256, DecodePngFitted);
+                const RgbaImage pixels = ThumbnailPicture(std::move(preview), 256, DecodePngFitted);
                 benchmark::DoNotOptimize(pixels.pixels.data());
             }
         } catch (const std::exception&) {

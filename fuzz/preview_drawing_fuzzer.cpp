@@ -100,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     try {
         image = BuildBitmapStream(drawing, info);
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(
-            error, {ErrorKind::StreamRead, ErrorKind::RangeCheck, ErrorKind::StreamGrow, ErrorKind::OutOfMemory}));
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::StreamRead, ErrorKind::RangeCheck,
+                                         ErrorKind::StreamGrow, ErrorKind::OutOfMemory}));
         FUZZ_CHECK(error.Kind() != ErrorKind::RangeCheck || info.bitmapLength >= 0x80000000u);
         return 0;
     }

@@ -78,8 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     try {
         preview = ReadDrawingThumbnail(source);
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::StreamRead, ErrorKind::RangeCheck, ErrorKind::StreamGrow,
-                                         ErrorKind::OutOfMemory, ErrorKind::InvalidBitmap}));
+        FUZZ_CHECK(fuzz::IsOneOf(
+            error, {ErrorKind::StreamRead, ErrorKind::RangeCheck, ErrorKind::StreamGrow,
+                    ErrorKind::OutOfMemory, ErrorKind::InvalidBitmap}));
         if (error.Kind() == ErrorKind::InvalidBitmap) {
             // Only a length of 0 fails here, and before any of the drawing is read.
             FUZZ_CHECK(info.bitmapLength == 0 && source.BytesRead() <= kHeaderReadsCap);

@@ -67,9 +67,9 @@ bool PreviewPane::Show(HWND parent, const RECT& rect) {
     if (!RegisterPaneClass(Proc)) return false;
     // A creation a hook vetoes sets no error: the caller must not read an older one.
     SetLastError(ERROR_SUCCESS);
-    window_ = CreateWindowExA(0, kPaneClass, label_.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.left,
-                              rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                              nullptr, DllInstance(), this);
+    window_ = CreateWindowExA(
+        0, kPaneClass, label_.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.left, rect.top,
+        rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, DllInstance(), this);
     return window_ != nullptr;
 }
 

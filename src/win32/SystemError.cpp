@@ -34,7 +34,8 @@ void ThrowLastErrorOr(ErrorKind fallback) {
 
 void CheckCom(HRESULT result) {
     if (FAILED(result)) {
-        throw AppError::Com(static_cast<uint32_t>(result), SystemErrorText(static_cast<DWORD>(result)));
+        throw AppError::Com(static_cast<uint32_t>(result),
+                            SystemErrorText(static_cast<DWORD>(result)));
     }
 }
 

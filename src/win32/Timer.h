@@ -10,8 +10,8 @@ class TTimer {
     TTimer(const TTimer&) = delete;
     TTimer& operator=(const TTimer&) = delete;
 
-    // Starts (or restarts) the timer; throws AppError(ErrorKind::NoTimer) when the platform has none
-    // to give.
+    // Starts (or restarts) the timer; throws AppError(ErrorKind::NoTimer) when the platform has
+    // none to give.
     void Start(HWND window, UINT_PTR id, UINT intervalMs);
     void Stop();
 

@@ -39,10 +39,10 @@ struct DibImage {
 
 // Throws AppError(ErrorKind::InvalidBitmap) for a bad header (no "BM", planes != 1, unknown
 // header size, bad depth, compression or sizes), AppError(ErrorKind::StreamRead) when the file
-// header, information header, masks or colour table are cut short. Pixel data shorter than announced is not an
-// error. The colour table has the colours-used count's entries, else 2, 16 or 256 for 1, 4 or
-// 8 bits per pixel; a count above 256 is skipped whole in the file but only 256 are kept.
-// The rows are read straight after the colour table; the file header's offset is not used.
+// header, information header, masks or colour table are cut short. Pixel data shorter than
+// announced is not an error. The colour table has the colours-used count's entries, else 2, 16 or
+// 256 for 1, 4 or 8 bits per pixel; a count above 256 is skipped whole in the file but only 256 are
+// kept. The rows are read straight after the colour table; the file header's offset is not used.
 DibImage DecodeBmp(std::span<const uint8_t> file);
 
 // DecodeBmp without its copy of the rows, for readers that take the pixels where they lie:

@@ -40,7 +40,8 @@ uint64_t ThumbnailSize(const ByteSource& drawing, const PreviewInfo& info) {
 // Room for the image is had before anything is read. For L = 0 the image holds the whole
 // drawing, and the failure is the one a drawing too large for memory always gives.
 std::vector<uint8_t> AllocateImage(uint64_t size, const PreviewInfo& info) {
-    const ErrorKind failure = info.bitmapLength == 0 ? ErrorKind::StreamGrow : ErrorKind::OutOfMemory;
+    const ErrorKind failure =
+        info.bitmapLength == 0 ? ErrorKind::StreamGrow : ErrorKind::OutOfMemory;
     if (size > SIZE_MAX) throw AppError(failure);
     try {
         return std::vector<uint8_t>(static_cast<std::size_t>(size));
