@@ -6,8 +6,9 @@
 
 The files are those of the zip (release_zip.py; --text files become Shift-JIS with CRLF in
 the same way) and go to Program Files\\Ortholux. The package also writes the keys
-OrtholuxShell.dll's DllRegisterServer writes (no self-registration), an "Open with" entry
-for .dwg and .dwt and a Start menu shortcut. Public property THUMBNAILS=0 leaves the Explorer
+OrtholuxShell.dll's DllRegisterServer writes (no self-registration: handlers for .dwg, .dwt
+and .dxf), an "Open with" entry for .dwg and .dwt (the viewer shows DWG drawings only) and a
+Start menu shortcut. Public property THUMBNAILS=0 leaves the Explorer
 handlers out.
 
 wixl knows neither component conditions nor a search for a default registry value, so those
@@ -40,7 +41,9 @@ PREVIEW_NAME = "Ortholux DWG Preview Handler"
 PREVIEW_HOST_APPID = "{6d2b5079-2f0b-48dd-ab7f-97cec514d30b}"  # 64-bit preview surrogate
 SHELLEX = {"Thumb": ("{e357fccd-a995-4576-b01f-234630154e96}", THUMBNAIL_ID),
            "Preview": ("{8895b1c6-b41f-4c1c-a562-0d564250836f}", PREVIEW_ID)}
-EXTENSIONS = (".dwg", ".dwt")
+# The handlers draw DXF drawings too; the viewer opens only DWG ones.
+EXTENSIONS = (".dwg", ".dwt", ".dxf")
+OPEN_WITH_EXTENSIONS = (".dwg", ".dwt")
 PROGID = "Ortholux.Drawing"
 CLASSES = "Software\\Classes\\"
 PREVIEW_HANDLERS = "Software\\Microsoft\\Windows\\CurrentVersion\\PreviewHandlers"
@@ -115,7 +118,7 @@ def components(names):
                  _value(f"{CLASSES}{PROGID}\\shell\\open\\command", command),
                  _value(app, "Ortholux", "FriendlyAppName"),
                  _value(f"{app}\\shell\\open\\command", command)]
-    for ext in EXTENSIONS:
+    for ext in OPEN_WITH_EXTENSIONS:
         open_with += [_value(f"{CLASSES}{ext}\\OpenWithProgids", "", PROGID),
                       _value(f"{app}\\SupportedTypes", "", ext)]
     out.append(("OpenWith", _component("OpenWith", open_with)))

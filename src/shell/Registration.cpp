@@ -1,4 +1,4 @@
-// regsvr32's entry points. Machine wide, under HKLM\Software\Classes, for .dwg and .dwt:
+// regsvr32's entry points. Machine wide, under HKLM\Software\Classes, for .dwg, .dwt and .dxf:
 //   CLSID\{ours}                       name; InprocServer32 = this DLL, Apartment
 //                                      (the preview handler: AppID of the preview host)
 //   .dwg\ShellEx\{IThumbnailProvider}  = {thumbnail handler}
@@ -23,7 +23,7 @@ constexpr char kClasses[] = "Software\\Classes\\";
 constexpr char kPreviewHandlers[] = "Software\\Microsoft\\Windows\\CurrentVersion\\PreviewHandlers";
 // The preview host surrogate of 64-bit Windows.
 constexpr char kPreviewHostAppId[] = "{6d2b5079-2f0b-48dd-ab7f-97cec514d30b}";
-constexpr const char* kExtensions[] = {".dwg", ".dwt"};
+constexpr const char* kExtensions[] = {".dwg", ".dwt", ".dxf"};
 
 struct Handler {
     const CLSID& id;

@@ -63,7 +63,7 @@ def handler_keys(registry):
     """The handlers' values: their classes, the extensions' ShellEx entries, the preview
     handler list's entry for ours -> {(key, name): data}."""
     ours = (f"{CLASSES}clsid\\{THUMBNAIL_ID.lower()}", f"{CLASSES}clsid\\{PREVIEW_ID.lower()}",
-            f"{CLASSES}.dwg\\shellex\\", f"{CLASSES}.dwt\\shellex\\")
+            *(f"{CLASSES}{ext}\\shellex\\" for ext in (".dwg", ".dwt", ".dxf")))
     found = {(k, n): d for k, values in registry.items() for n, d in values.items()
              if k.startswith(ours)}
     found.update({(k, n): d for k, values in registry.items() for n, d in values.items()
@@ -210,6 +210,9 @@ class Installer(WineTestCase):
             with self.subTest(key=key, name=name):
                 self.assertEqual(self.value(registry, key, name), data)
         self.assertEqual(self.value(registry, f"{CLASSES}.dwg"), None)  # no default taken
+        # DXF drawings get the handlers only: the viewer does not open them.
+        self.assertIn((f"{CLASSES}.dxf\\shellex\\{THUMBNAIL_KEY}", ""), handler_keys(registry))
+        self.assertNotIn(f"{CLASSES}.dxf\\openwithprogids", registry)
         self.assertEqual(self.products(registry),
                          [str(release_msi.product_code(self.version)).lower().join("{}")])
 
@@ -258,18 +261,23 @@ class Installer(WineTestCase):
         s = self.session
         foreign = {(f"{CLASSES}.dwg\\shellex\\{THUMBNAIL_KEY}", ""): FOREIGN,
                    (f"{CLASSES}.dwg\\shellex\\{PREVIEW_KEY}", ""): FOREIGN,
-                   (f"{CLASSES}.dwg", ""): "Foreign.Drawing"}
+                   (f"{CLASSES}.dwg", ""): "Foreign.Drawing",
+                   (f"{CLASSES}.dxf\\shellex\\{THUMBNAIL_KEY}", ""): FOREIGN}
         for (key, _), data in foreign.items():
             s.wine("reg", "add", key.replace(CLASSES, "HKLM\\Software\\Classes\\"), "/ve",
                    "/d", data, "/f")
         self.addCleanup(s.wine, "reg", "delete", "HKLM\\Software\\Classes\\.dwg", "/f")
+        self.addCleanup(s.wine, "reg", "delete", "HKLM\\Software\\Classes\\.dxf", "/f")
         self.install()
         registry = self.registry()
         for (key, name), data in foreign.items():
             self.assertEqual(self.value(registry, key, name), data)
-        # .dwt had none: ours goes there; the class keys are written either way.
-        self.assertEqual({k: d for k, d in handler_keys(registry).items() if ".dwg" not in k[0]},
-                         {k: d for k, d in self.registered.items() if ".dwg" not in k[0]})
+        # .dwt had none, nor .dxf a preview handler: ours goes there; the class keys are
+        # written either way.
+        def not_foreign(keys):
+            taken = f"{CLASSES}.dxf\\shellex\\{THUMBNAIL_KEY}"
+            return {k: d for k, d in keys.items() if ".dwg" not in k[0] and k[0] != taken}
+        self.assertEqual(not_foreign(handler_keys(registry)), not_foreign(self.registered))
         for (key, name), data in OPEN_WITH_VALUES.items():
             self.assertEqual(self.value(registry, key, name), data)
 

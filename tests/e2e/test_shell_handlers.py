@@ -339,7 +339,7 @@ class ShellHandlers(WineTestCase):
     # ---- registration ----
 
     def test_registration_is_found_as_the_shell_looks_and_undone_completely(self):
-        for extension in (".dwg", ".dwt"):
+        for extension in (".dwg", ".dwt", ".dxf"):
             records = self.shell("handlers", extension)
             self.assertEqual(records, [["thumbnail", THUMBNAIL_ID], ["preview", PREVIEW_ID]])
         for handler in (THUMBNAIL_ID, PREVIEW_ID):
@@ -373,8 +373,9 @@ class ShellHandlers(WineTestCase):
             self.regsvr32("/u")
             self.assertEqual(self.shell("handlers", ".dwg"), [["thumbnail", foreign],
                                                               ["preview", "-"]])
-            self.assertEqual(self.shell("handlers", ".dwt"), [["thumbnail", "-"],
-                                                              ["preview", "-"]])
+            for extension in (".dwt", ".dxf"):
+                self.assertEqual(self.shell("handlers", extension), [["thumbnail", "-"],
+                                                                     ["preview", "-"]])
         finally:
             self.session.wine("reg", "delete", f"{CLASSES}\\.dwg", "/f")
             self.regsvr32()
