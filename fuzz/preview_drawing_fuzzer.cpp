@@ -1,5 +1,6 @@
 // A drawing end to end, as the viewer opens one: the header, the rebuilt BMP image, then the
-// decoder on that image; and its release code as the tools print it.
+// decoder on that image; and its release code as the tools print it. The same bytes also as
+// the picture a DXF drawing stores, which is rebuilt as a DWG drawing's is.
 #include <algorithm>
 #include <cstring>
 #include <cstddef>
@@ -10,6 +11,7 @@
 
 #include "DibChecks.h"
 #include "ReleaseName.h"
+#include "draw/StoredPicture.h"
 #include "preview/Preview.h"
 #include "text/ControlEscape.h"
 
@@ -68,10 +70,29 @@ void CheckEscaped(std::string_view raw) {
     FUZZ_CHECK(std::none_of(path.begin(), path.end(), IsControl));
 }
 
+void CheckStoredDxf(std::span<const uint8_t> dib) {
+    PreviewInfo info;
+    std::vector<uint8_t> image;
+    try {
+        image = StoredPictureImage(dib, info);
+    } catch (const AppError& error) {
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::InvalidBitmap, ErrorKind::RangeCheck,
+                                         ErrorKind::OutOfMemory}));
+        return;
+    }
+    if (info.kind == ImageKind::Png) {
+        FUZZ_CHECK(std::equal(image.begin(), image.end(), dib.begin(), dib.end()));
+        return;
+    }
+    FUZZ_CHECK(info.pixelOffset == 14 + fuzz::Le32(image, 14) + 4 * uint64_t{info.colorCount});
+    CheckRebuilt(image, dib, info);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::span<const uint8_t> drawing(data, size);
+    CheckStoredDxf(drawing);
     PreviewInfo info;
     PreviewOutcome outcome;
     try {

@@ -144,14 +144,17 @@ class PreviewHandler final : public ComObject<IPreviewHandler, StreamInitialized
 
   private:
     // The picture, decoded once and fitted to the parent's monitor: the pane redraws from it at
-    // every size. The host's stream goes as soon as it is read, read or not: it is opened so
-    // that nobody may write the file while it is held, and the pane stays open for as long as
-    // the drawing is selected.
+    // every size. A DXF drawing without a picture of its own is drawn once, at the pane's size
+    // when it is first shown. The host's stream goes as soon as it is read, read or not: it is
+    // opened so that nobody may write the file while it is held, and the pane stays open for as
+    // long as the drawing is selected.
     HRESULT ReadPane() {
         win::ComPtr<IStream> stream = TakeStream();
         if (!stream) return E_UNEXPECTED;  // not initialised, or read already and failed
         StreamPicture picture;
-        const HRESULT result = ReadStreamPicture(stream.Get(), WorkAreaSide(parent_), picture);
+        const int paneSide = std::max(rect_.right - rect_.left, rect_.bottom - rect_.top);
+        const HRESULT result =
+            ReadStreamPicture(stream.Get(), WorkAreaSide(parent_), picture, paneSide);
         stream.Reset();
         if (FAILED(result)) return result;
         try {

@@ -22,12 +22,16 @@ import thumbimage  # noqa: E402
 from test_preview_batch import as_nobody_if_root, lock_folder  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness.drawings import dxf_with_thumbnail, thumbnail  # noqa: E402
+
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                 "tools"))
 import make_sample_drawing  # noqa: E402
 
 REPO = Path(__file__).resolve().parents[2]
 FIXTURES = REPO.parent / "shared" / "fixtures" / "dwg"
+DXF_FIXTURES = REPO.parent / "shared" / "fixtures" / "dxf"
 TOOL = THUMBNAILER = ARTEFACTS = None
 RELEASES = {"1012": "R13", "1014": "R14", "1015": "R2000", "1018": "R2004", "1021": "R2007",
             "1027": "R2013"}  # those of the real drawings
@@ -72,7 +76,8 @@ const finish = () => { window.scrollTo(0, 0); done([...document.querySelectorAll
       const img = f.querySelector('img');
       const text = c => f.querySelector(c) ? f.querySelector(c).textContent : null;
       return {state: f.className, path: text('.path'), release: text('.release'),
-              outcome: text('.outcome'), href: f.querySelector('.path').href,
+              source: text('.source'), outcome: text('.outcome'),
+              href: f.querySelector('.path').href,
               image: img && [img.naturalWidth, img.naturalHeight, img.width, img.height,
                              img.getAttribute('src')]};
     })})));
@@ -238,6 +243,39 @@ class ContactSheet(unittest.TestCase):
                     self.assertTrue(tile["outcome"].startswith("Error "), tile["outcome"])
                 else:
                     self.assertEqual(tile["outcome"], f"{row['outcome']} {row['release_code']}")
+
+    def test_real_dxf_drawings_drawn_and_one_stored(self):
+        if not (DXF_FIXTURES / "example_2000.dxf").is_file():
+            self.skipTest(f"{DXF_FIXTURES} is absent")
+        stored = self.write(b"stored.dxf", dxf_with_thumbnail(
+            (DXF_FIXTURES / "example_2000.dxf").read_bytes(), thumbnail(60, 40)))
+        lines = [subprocess.run([TOOL, p], capture_output=True).stdout
+                 for p in sorted(DXF_FIXTURES.rglob("*.dxf"))]
+        empty = any(line.startswith(b"Empty ") for line in lines)
+        sheet, _ = self.make_sheet("-r", "-s", "128", str(DXF_FIXTURES), stored,
+                                   status=3 if empty else 0)
+        sections = self.open_sheet(sheet, "contact_sheet_dxf.png")
+        tiles = [t for s in sections for t in s["tiles"]]
+        by_path = {t["path"]: t for t in tiles}
+        self.assertEqual(len(tiles), 27)  # 13 drawings, 13 in entities-2007, the stored one
+        for tile in tiles[:-1]:
+            path = DXF_FIXTURES / tile["path"]
+            with self.subTest(tile["path"]):
+                line = subprocess.run([TOOL, path], capture_output=True).stdout.split()
+                self.assertEqual(tile["release"].split(" (AC")[1], line[1].decode() + ")")
+                if line[0] == b"Empty":
+                    self.assertEqual((tile["state"], tile["outcome"], tile["source"]),
+                                     ("tile nothing", " ".join(map(bytes.decode, line)), None))
+                    continue
+                self.assertEqual((tile["state"], tile["source"]),
+                                 ("tile ready", "drawn from geometry"))
+                self.check_picture(sheet, tile, path, 128)
+        self.assertEqual(by_path["example_2000.dxf"]["release"], "R2000 (AC1015)")
+        self.assertEqual(by_path["example_r12.dxf"]["release"], "R11/R12 (AC1009)")
+        last = tiles[-1]
+        self.assertEqual((last["state"], last["release"], last["source"]),
+                         ("tile ready", "R2000 (AC1015)", None))
+        self.check_picture(sheet, last, stored, 128)
 
     def test_wrong_usage(self):
         for args in (["-s", "0", "x.dwg"], ["--output-dir", "o", "x.dwg"], ["--png", "x.dwg"]):

@@ -14,12 +14,32 @@ import thumbimage  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from harness.drawings import diagonals_png, thumbnail, with_thumbnail  # noqa: E402
+from harness.drawings import diagonals_png, dxf_with_thumbnail, thumbnail  # noqa: E402
+from harness.drawings import with_thumbnail  # noqa: E402
 from harness.drawings import drawing as bmp_drawing  # noqa: E402
 from harness.screen import encode_png  # noqa: E402
 
 FIXTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared",
                        "fixtures", "dwg", "example_2013.dwg")
+DXF_FIXTURES = os.path.join(os.path.dirname(FIXTURE), "..", "dxf")
+GROUND = (33, 40, 48)  # of drawn pictures
+
+
+def dxf_fixtures():
+    """Every real DXF drawing, entities-2007/ included; [] without the fixtures."""
+    found = []
+    for folder, _, names in os.walk(DXF_FIXTURES):
+        found += [os.path.join(folder, n) for n in sorted(names) if n.endswith(".dxf")]
+    return sorted(found)
+
+
+def border_ground(png):
+    """The most common colour of a picture's outer rows and columns."""
+    w, h = png.width, png.height
+    edge = [(x, y) for x in range(w) for y in (0, h - 1)] + \
+           [(x, y) for y in range(h) for x in (0, w - 1)]
+    colours = [png.pixel(x, y)[:3] for x, y in edge]
+    return max(set(colours), key=colours.count)
 
 
 def large_drawings():
@@ -33,7 +53,7 @@ def large_drawings():
             "png4097": with_thumbnail(real, encode_png(4097, 1, bytes(4097 * 3))),
             "bmp4097": bmp_drawing(thumb=thumbnail(4097, 1))}
 
-TOOL = None
+TOOL = PREVIEW = None
 # 40 x 20, 8 bits, every pixel index 0 (rows the thumbnail lacks read as 0): black in the
 # drawing, white after the exchange.
 WIDE = drawing(width=40, height=20)
@@ -117,6 +137,85 @@ class Thumbnailer(unittest.TestCase):
                 self.assertEqual(r.returncode, 1)
                 self.assertEqual(r.stderr.count(b"\n"), 1, r.stderr)
 
+    def test_dxf_drawings_drawn_at_size_as_the_preview_tool_draws_them(self):
+        drawings = dxf_fixtures()
+        if not drawings:
+            self.skipTest(f"{DXF_FIXTURES} is absent")
+        out = os.path.join(self.dir, "t.png")
+        drawn = 0
+        for path in drawings:
+            with self.subTest(os.path.relpath(path, DXF_FIXTURES)):
+                r = self.run_tool("-s", "64", path, out)
+                line = subprocess.run([PREVIEW, path], capture_output=True).stdout
+                if r.returncode == 3:
+                    self.assertIn(b"has nothing to draw", r.stderr)
+                    self.assertTrue(line.startswith(b"Empty "), line)
+                    continue
+                self.assertEqual((r.returncode, r.stderr), (0, b""))
+                self.assertTrue(line.startswith(b"Drawn "), line)
+                with open(out, "rb") as f:
+                    png = thumbimage.decode(f.read())
+                self.assertEqual(max(png.width, png.height), 64)
+                if min(png.width, png.height) > 2:  # else all of it is border
+                    self.assertEqual(border_ground(png), GROUND)
+                reference = os.path.join(self.dir, "draw.png")
+                subprocess.run([PREVIEW, "--draw", "-s", "64", path, reference], check=True,
+                               capture_output=True)
+                with open(reference, "rb") as f:
+                    self.assertEqual(png.rgba(), thumbimage.decode(f.read()).rgba())
+                if os.path.basename(path).startswith("example_"):
+                    drawn += 1
+        self.assertEqual(drawn, 9)  # every one of the drawings of a CAD program's example
+
+    def test_a_dxf_drawings_stored_picture_as_a_dwg_drawings(self):
+        example = os.path.join(DXF_FIXTURES, "example_2000.dxf")
+        if not os.path.isfile(example):
+            self.skipTest(f"{example} is absent")
+        dib = thumbnail(40, 20)
+        with open(example, "rb") as f:
+            dxf = self.write("stored.dxf", dxf_with_thumbnail(f.read(), dib))
+        dwg = self.write("stored.dwg", bmp_drawing(thumb=dib))
+        pictures = []
+        for src in (dxf, dwg):
+            out = os.path.join(self.dir, os.path.basename(src) + ".png")
+            r = self.run_tool("-s", "30", src, out)
+            self.assertEqual((r.returncode, r.stderr), (0, b""))
+            with open(out, "rb") as f:
+                pictures.append(thumbimage.decode(f.read()))
+        self.assertEqual((pictures[0].width, pictures[0].height), (30, 15))
+        self.assertEqual(pictures[0].rgba(), pictures[1].rgba())
+
+    def test_dxf_drawings_past_the_limit_are_not_read(self):
+        example = os.path.join(DXF_FIXTURES, "example_2000.dxf")
+        if not os.path.isfile(example):
+            self.skipTest(f"{example} is absent")
+        with open(example, "rb") as f:
+            data = f.read()
+        # Bytes after its EOF make the drawing just over 2 MiB; a DWG drawing is never held
+        # back.
+        padded = self.write("big.dxf", data + b"\r\n" * ((2**21 - len(data)) // 2 + 1))
+        small, dwg = self.write("small.dxf", data), self.write("a.dwg", WIDE)
+        out = os.path.join(self.dir, "t.png")
+        rows = [({}, padded, 3, b"larger than 64 MiB"),  # the default: drawn
+                ({"ORTHOLUX_DXF_LIMIT_MB": "2"}, padded, 3, b"larger than 2 MiB"),
+                ({"ORTHOLUX_DXF_LIMIT_MB": "2"}, small, 0, b""),
+                ({"ORTHOLUX_DXF_LIMIT_MB": "0"}, small, 3, b"larger than 0 MiB"),
+                ({"ORTHOLUX_DXF_LIMIT_MB": "0"}, dwg, 0, b""),
+                ({"ORTHOLUX_DXF_LIMIT_MB": "1x"}, small, 2, b"ORTHOLUX_DXF_LIMIT_MB=1x is no"),
+                ({"ORTHOLUX_DXF_LIMIT_MB": ""}, small, 2, b"ORTHOLUX_DXF_LIMIT_MB= is no")]
+        for env, src, status, shown in rows:
+            with self.subTest(env=env, src=os.path.basename(src)):
+                if os.path.exists(out):
+                    os.remove(out)
+                r = subprocess.run([TOOL, src, out], capture_output=True,
+                                   env=dict(os.environ, LANG="C.UTF-8", **env))
+                if not env:  # drawn: the limit is far off
+                    self.assertEqual((r.returncode, r.stderr), (0, b""))
+                    continue
+                self.assertEqual(r.returncode, status, r.stderr)
+                self.assertIn(shown, r.stderr)
+                self.assertEqual(os.path.exists(out), status == 0)
+
     def test_unwritable_output_fails(self):
         src = self.write("a.dwg", WIDE)
         r = self.run_tool(src, os.path.join(self.dir, "no-such-folder", "t.png"))
@@ -133,4 +232,5 @@ class Thumbnailer(unittest.TestCase):
 
 if __name__ == "__main__":
     TOOL = sys.argv.pop(1)
+    PREVIEW = os.path.join(os.path.dirname(TOOL), "ortholux-preview")
     unittest.main()

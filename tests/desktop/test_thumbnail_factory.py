@@ -164,6 +164,27 @@ class ThumbnailFactory(unittest.TestCase):
                     self.assertEqual((thumb.width, thumb.height), fitted(width, height, size))
                     self.check_pixels(row["file"], thumb, self.core_image(path))
 
+    def test_dxf_drawings_drawn_at_the_factorys_size(self):
+        folder = os.path.join(FIXTURES, "..", "dxf")
+        names = ["example_2000.dxf", "binary_r2000.dxf"]
+        if not all(os.path.isfile(os.path.join(folder, n)) for n in names):
+            self.skipTest(f"{folder} lacks {names}")
+        paths = []
+        for name in names:
+            with open(os.path.join(folder, name), "rb") as f:
+                paths.append(self.copy(name.upper(), f.read()))
+        for path, result in zip(paths, self.run_.thumbnail(256, paths)):
+            with self.subTest(drawing=os.path.basename(path)):
+                self.assertEqual(result["mime"], "image/vnd.dxf")
+                self.assertTrue(result["can"], result)
+                self.assertIsNone(result["error"], result)
+                with open(result["thumbnail"], "rb") as f:
+                    thumb = thumbimage.decode(f.read())
+                self.assertEqual(max(thumb.width, thumb.height), 256)
+                border = [thumb.pixel(x, y)[:3] for x in range(thumb.width)
+                          for y in (0, thumb.height - 1)]
+                self.assertEqual(max(set(border), key=border.count), (33, 40, 48))  # drawn
+
     def test_nothing_to_show_and_damaged_drawings_end_in_the_failure_cache(self):
         empty = [r["file"] for r in self.rows if r["outcome"] in ("BelowRange", "NoBitmap")]
         broken = [r["file"] for r in self.rows if r["outcome"] == "Error"]

@@ -57,6 +57,27 @@ def reference_rgba(drawing, size):
         return png.width, png.height, png.rgba()
 
 
+def dxf_fixtures():
+    """Every real DXF drawing beside the DWG ones, entities-2007/ included."""
+    folder = config.fixtures()
+    folder = folder.parent / "dxf" if folder else None
+    return sorted(folder.rglob("*.dxf")) if folder and folder.is_dir() else []
+
+
+def drawn_or_none(drawing, size):
+    """reference_rgba, or None where the thumbnailer has nothing to show (exit 3)."""
+    with tempfile.TemporaryDirectory(prefix="h-shell-") as folder:
+        out = Path(folder) / "t.png"
+        done = subprocess.run([str(thumbnailer()), "-s", str(size), str(drawing), str(out)],
+                              capture_output=True, timeout=60)
+        if done.returncode == 3:
+            return None
+        if done.returncode != 0:
+            raise AssertionError(f"{drawing}: {done.stderr!r}")
+        png = Png(out.read_bytes())
+        return png.width, png.height, png.rgba()
+
+
 def read_raw(path):
     """(width, height, BGRA bytes) as the driver wrote them."""
     data = Path(path).read_bytes()
@@ -252,6 +273,55 @@ class ShellHandlers(WineTestCase):
         for _, thread, path, result, checksum in records:
             self.assertEqual((thread, path, result, checksum), (thread, path, *alone[path]))
 
+    def test_dxf_thumbnails_equal_the_thumbnailers_pixels_also_in_eight_threads(self):
+        drawings = dxf_fixtures()
+        if not drawings:
+            self.skipTest("no DXF drawings beside the DWG ones")
+        alone = {}
+        for path in drawings:
+            with self.subTest(path.name):
+                sized, _ = self.thumb({"path": path}, 96, 256)
+                for size in (96, 256):
+                    want = drawn_or_none(path, size)
+                    if want is None:
+                        self.assertEqual(sized[size][2:5], [NOTHING_TO_SHOW, "0", "0"])
+                        continue
+                    self.assertEqual(sized[size][2], S_OK, f"cx {size}")
+                    self.assertEqual(sized[size][5:7], ["1", "32"], f"cx {size}")  # opaque
+                    got = read_raw(self.out / f"thumb-{size}.bgra")
+                    self.assertEqual(got[:2], want[:2], f"cx {size}")
+                    self.assertTrue(bgra_to_rgba(got[2]) == want[2],
+                                    f"cx {size}: pixels differ from the thumbnailer's")
+                alone[self.wine_path(path)] = (sized[256][2], sized[256][7])
+        examples = [r for p, (r, _) in alone.items() if "example_" in p]
+        self.assertEqual(examples, [S_OK] * 9)
+        records = self.shell("threads", 8, 1, 256, *alone)
+        self.assertEqual(len(records), 8 * len(drawings))
+        for _, thread, path, result, checksum in records:
+            self.assertEqual((thread, path, result, checksum), (thread, path, *alone[path]))
+
+    def test_dxf_drawings_past_the_users_limit_keep_their_icon(self):
+        drawings = {p.name: p for p in dxf_fixtures()}
+        if "example_2000.dxf" not in drawings:
+            self.skipTest("no DXF drawings beside the DWG ones")
+        fixture = {"path": drawings["example_2000.dxf"]}
+        size = fixture["path"].stat().st_size  # over 1 MiB
+        for key in ("HKCU\\Software\\Ortholux", "HKLM\\Software\\Ortholux"):
+            self.addCleanup(self.session.wine, "reg", "delete", key, "/f")
+        # The user's value comes before the machine's.
+        rows = (("HKLM", 1, NOTHING_TO_SHOW), ("HKLM", 0, NOTHING_TO_SHOW),
+                ("HKCU", size // 2**20 + 1, S_OK), ("HKCU", 0, NOTHING_TO_SHOW))
+        for root, limit, wanted in rows:
+            with self.subTest(root=root, limit=limit):
+                self.session.wine("reg", "add", f"{root}\\Software\\Ortholux", "/v",
+                                  "DxfLimitMB", "/t", "REG_DWORD", "/d", str(limit), "/f")
+                sized, _ = self.thumb(fixture, 96)
+                self.assertEqual(sized[96][2], wanted)
+        for key in ("HKCU\\Software\\Ortholux", "HKLM\\Software\\Ortholux"):
+            self.session.wine("reg", "delete", key, "/f")
+        sized, _ = self.thumb(fixture, 96)  # the default, 64 MiB
+        self.assertEqual(sized[96][2], S_OK)
+
     # ---- preview pane ----
 
     def preview(self, fixture, *sizes):
@@ -316,6 +386,18 @@ class ShellHandlers(WineTestCase):
                 self.assert_laid_out(Screen(self.out / "pane-4.bgra"), 300, 500, stored)
         # The line painted is the window's text: names of one length in digits of one width.
         self.assertLessEqual(max(spans.values()) - min(spans.values()), 3, spans)
+
+    def test_preview_pane_draws_a_dxf_drawing_at_the_panes_size(self):
+        drawings = {p.name: p for p in dxf_fixtures()}
+        if "example_2000.dxf" not in drawings:
+            self.skipTest("no DXF drawings beside the DWG ones")
+        fixture = {"path": drawings["example_2000.dxf"]}
+        width, height, _ = drawn_or_none(fixture["path"], 400)  # the pane's longer side
+        r = self.preview(fixture, 400, 300, 300, 500)
+        self.assertEqual(r["do"][1:], ["0" * 16, "0"])
+        self.assertEqual(r[("pane", "1")][3:], ["1", "0", "0", "400", "300", "R2000 (AC1015)"])
+        self.assert_laid_out(Screen(self.out / "pane-1.bgra"), 400, 300, (width, height))
+        self.assert_laid_out(Screen(self.out / "pane-2.bgra"), 300, 500, (width, height))
 
     def test_preview_of_a_drawing_without_a_thumbnail_draws_nothing(self):
         for name, result in (("r2007_atmos.dwg", NOTHING_TO_SHOW), ("r2.10_entities.dwg", DAMAGED)):

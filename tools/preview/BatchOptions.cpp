@@ -52,7 +52,7 @@ bool IsExistingDrawing(const std::string& arg) {
 bool IsDrawingName(const std::filesystem::path& path) {
     std::string ext = path.extension().string();
     for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return ext == ".dwg";
+    return ext == ".dwg" || ext == ".dxf";
 }
 
 bool WantsHelp(const std::vector<std::string>& args) {

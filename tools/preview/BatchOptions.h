@@ -3,8 +3,8 @@
 //   ortholux-preview [-r] [--output-dir DIR] [--png] [--] DRAWING|FOLDER...
 //   ortholux-preview --contact-sheet OUTDIR [-r] [-s SIZE] [--] DRAWING|FOLDER...
 // It is chosen when an option is given, when there are more than two operands, when the
-// first operand is a folder, or when the second is an existing *.dwg file; otherwise the
-// single-file form DRAWING [OUTPUT] stays as it is.
+// first operand is a folder, or when the second is an existing *.dwg or *.dxf file; otherwise
+// the single-file form DRAWING [OUTPUT] stays as it is.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,7 +19,8 @@ struct BatchOptions {
     std::vector<std::string> operands;
 };
 
-// A *.dwg name, in any case.
+// A *.dwg or *.dxf name, in any case: what a folder walk takes. The format itself is told by
+// the content.
 bool IsDrawingName(const std::filesystem::path& path);
 
 // True when -h or --help stands among `args` as an option: not after "--", not as the value

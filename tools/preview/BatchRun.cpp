@@ -30,9 +30,11 @@ class OutputFolder {
   public:
     explicit OutputFolder(const BatchOptions& options) : options_(options) {}
 
-    // Writes a Ready drawing's image; returns an error text, empty on success.
-    std::string Write(const DrawingItem& item, DrawingPreview& preview) {
-        const bool png = options_.png || preview.info.kind == ImageKind::Png;
+    // Writes a Stored or Drawn picture's image; returns an error text, empty on success.
+    std::string Write(const DrawingItem& item, DrawingPicture& picture) {
+        const bool drawn = picture.outcome == PictureOutcome::Drawn;
+        DrawingPreview& preview = picture.preview;
+        const bool png = drawn || options_.png || preview.info.kind == ImageKind::Png;
         const fs::path folder = fs::path(options_.outputDir) / item.outputFolder;
         fs::path target = folder / item.path.stem();
         target += png ? ".png" : ".bmp";
@@ -45,7 +47,11 @@ class OutputFolder {
         if (error) {
             return "cannot create " + PathForTerminal(folder.string()) + ": " + error.message();
         }
-        if (options_.png) preview.image = ImageAsPng(std::move(preview));
+        if (drawn) {
+            preview.image = RgbaAsPng(*picture.drawn);
+        } else if (options_.png) {
+            preview.image = ImageAsPng(std::move(preview));
+        }
         const std::vector<uint8_t>& bytes = preview.image;
         const auto writeBytes = [&](std::FILE* file, std::string& why) {
             if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return true;
@@ -78,21 +84,24 @@ std::string ReadOne(const DrawingItem& item, const BatchOptions& options, Output
     const std::string path = item.path.string();
     try {
         // Converting to PNG decodes the image: a thumbnail that cannot decode fails at once.
-        DrawingPreview preview =
-            options.png ? ReadDrawingThumbnail(path) : ReadDrawingPreview(path);
-        if (preview.outcome != PreviewOutcome::Ready) {
+        PictureRequest request;
+        request.decodes = options.png;
+        DrawingPicture picture = ReadDrawingPicture(*OpenDrawingFile(path), request);
+        const std::string line = PictureLine(picture);
+        if (picture.outcome != PictureOutcome::Stored &&
+            picture.outcome != PictureOutcome::Drawn) {
             ++tally.nothing;
-            return PreviewLine(preview);
+            return line;
         }
         if (!options.outputDir.empty()) {
-            const std::string error = output.Write(item, preview);
+            const std::string error = output.Write(item, picture);
             if (!error.empty()) {
                 ++tally.failed;
                 return "Error " + error;
             }
         }
         ++tally.ready;
-        return PreviewLine(preview);
+        return line;
     } catch (...) {
         ++tally.failed;
         return "Error " + CurrentToolFailure(path).text;

@@ -23,7 +23,7 @@
 #include "SheetPage.h"
 #include "SheetText.h"
 #include "TerminalText.h"
-#include "image/ThumbnailPicture.h"
+#include "image/DrawingPicture.h"
 #include "text/NaturalOrder.h"
 
 namespace fs = std::filesystem;
@@ -119,17 +119,20 @@ std::string CurrentErrorForPage(const std::string& path) {
 void MakeTile(SheetTile& tile, const fs::path& sheetFolder, int size) {
     const std::string path = tile.drawing.string();
     try {
-        DrawingPreview preview = ReadDrawingThumbnail(path);
-        tile.release = TextForPage(display::ReleaseName(preview.info.releaseCode));
-        if (preview.outcome != PreviewOutcome::Ready) {
+        PictureRequest request;
+        request.size = size;
+        DrawingPicture picture = ReadDrawingPicture(*OpenDrawingFile(path), request);
+        tile.release = TextForPage(display::ReleaseName(picture.preview.info.releaseCode));
+        if (picture.outcome != PictureOutcome::Stored && picture.outcome != PictureOutcome::Drawn) {
             tile.state = TileState::NothingToShow;
-            tile.outcome = TextForPage(PreviewLine(preview));
+            tile.outcome = TextForPage(PictureLine(picture));
             return;
         }
+        tile.drawn = picture.outcome == PictureOutcome::Drawn;
         // The thumbnailer's own steps, so the PNG holds the pixels it would write; encoded
         // for speed, as a sheet writes thousands (a third less processor time per drawing,
         // files some 4% larger).
-        const RgbaImage pixels = ThumbnailPicture(std::move(preview), size, DecodePngFitted);
+        const RgbaImage pixels = DrawingPixels(std::move(picture), size, DecodePngFitted);
         const std::string target = (sheetFolder / tile.image).string();
         std::string why;
         const auto encode = [&](std::FILE* file, std::string& error) {

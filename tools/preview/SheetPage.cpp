@@ -32,7 +32,7 @@ std::string Css(int size) {
            ".failed .outcome{color:#a00}\n"
            "figcaption{margin-top:4px;overflow-wrap:anywhere}\n"
            ".path{display:block;font-weight:bold;color:inherit}\n"
-           ".release{display:block;color:#666}\n";
+           ".release,.source{display:block;color:#666}\n";
 }
 
 void AppendTile(std::string& page, const SheetTile& tile, const fs::path& sheetFolder) {
@@ -54,6 +54,10 @@ void AppendTile(std::string& page, const SheetTile& tile, const fs::path& sheetF
             HtmlEscape(PathForPage(tile.shown)) + "</a>";
     if (!tile.release.empty()) {
         page += "<span class=\"release\">" + HtmlEscape(tile.release) + "</span>";
+    }
+    // A picture made here, not one the drawing's program stored: it may differ from that.
+    if (tile.state == TileState::Picture && tile.drawn) {
+        page += "<span class=\"source\">drawn from geometry</span>";
     }
     page += "</figcaption></figure>\n";
 }

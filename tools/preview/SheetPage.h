@@ -16,6 +16,7 @@ struct SheetTile {
     std::string image;  // with Picture: the PNG file's name inside the sheet's folder
     int width = 0;
     int height = 0;
+    bool drawn = false;   // with Picture: a DXF drawing's geometry drawn, none stored
     std::string release;  // UTF-8: as people name it (ReleaseName); empty when not known
     std::string outcome;  // UTF-8: "NoBitmap 1021", "Error ..."; empty with Picture
 };

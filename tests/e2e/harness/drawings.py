@@ -116,3 +116,17 @@ def with_thumbnail(drawing_bytes, thumb):
         raise ValueError("the drawing has no two-entry thumbnail directory")
     struct.pack_into("<II", data, directory + 31, len(data), len(thumb))
     return bytes(data) + thumb
+
+
+def dxf_with_thumbnail(dxf_bytes, dib):
+    """An ASCII DXF drawing with a THUMBNAILIMAGE section holding `dib` (a packed DIB) before
+    its EOF, where CAD programs write it: its length (90), then hex in 310 lines of at most
+    127 bytes, in the drawing's own line ending."""
+    newline = b"\r\n" if b"\r\n" in dxf_bytes[:256] else b"\n"
+    lines = dxf_bytes.split(newline)
+    end = max(i for i, line in enumerate(lines) if line.strip() == b"EOF")
+    pairs = [(0, "SECTION"), (2, "THUMBNAILIMAGE"), (90, str(len(dib)))]
+    pairs += [(310, dib[i:i + 127].hex().upper()) for i in range(0, len(dib), 127)]
+    pairs.append((0, "ENDSEC"))
+    section = [text for code, value in pairs for text in (b"%3d" % code, value.encode())]
+    return newline.join(lines[:end - 1] + section + lines[end - 1:])
