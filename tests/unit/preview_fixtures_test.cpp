@@ -7,6 +7,7 @@
 #include "Fixtures.h"
 #include "PreviewTestUtil.h"
 #include "Sha256.h"
+#include "image/DrawingPicture.h"
 #include "preview/Preview.h"
 
 namespace {
@@ -46,6 +47,24 @@ TEST_F(RealDrawings, MatchTheirExpectedResults) {
         EXPECT_EQ(p.info.kind == ImageKind::Png ? "png" : "bmp", e.imageKind);
         EXPECT_EQ(std::to_string(p.image.size()), e.imageBytes);
         EXPECT_EQ(Sha256Hex(p.image), e.imageSha256);
+    }
+}
+
+// Telling a DWG drawing from a DXF one costs the header's first bytes: the Explorer handlers
+// read no more of a DWG drawing than its header, directory and thumbnail.
+TEST_F(RealDrawings, AreToldFromDxfDrawingsByTheirFirstBytes) {
+    for (const auto& e : rows_) {
+        SCOPED_TRACE(e.file);
+        if (e.outcome == "Error") continue;
+        const auto bytes = ReadFileBytes(FixturesDir() / e.file);
+        MemorySource alone(bytes), told(bytes);
+        const DrawingPreview p = ReadDrawingPreview(alone);
+        PictureRequest request;
+        request.decodes = false;
+        const DrawingPicture picture = ReadDrawingPicture(told, request);
+        EXPECT_FALSE(picture.dxf);
+        EXPECT_EQ(picture.preview.image, p.image);
+        EXPECT_LE(told.BytesRead(), alone.BytesRead() + 32);
     }
 }
 

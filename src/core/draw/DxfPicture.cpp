@@ -7,7 +7,9 @@
 #include "draw/DxfPicture.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -591,6 +593,15 @@ bool LooksLikeDxf(ByteSource& source) {
     if (!source.Fits(at, 1) || !((head[0] >= '0' && head[0] <= '9') || head[0] == 'A' ||
                                  head[0] == '-' || head[0] == '+')) {
         return false;
+    }
+    // "A" opens the binary sentinel and every DWG drawing ("AC1015"): told apart here, so a
+    // DWG drawing costs the handlers a few bytes more, not the pair reader's first buffer.
+    if (head[0] == 'A') {
+        static constexpr char kSentinel[] = "AutoCAD Binary DXF\r\n\x1a";  // and its NUL
+        std::array<uint8_t, sizeof kSentinel> start{};
+        if (at != 0 || !source.Fits(0, start.size())) return false;
+        source.Read(0, start);
+        if (std::memcmp(start.data(), kSentinel, start.size()) != 0) return false;
     }
     try {
         DxfPairReader reader(source);
