@@ -76,8 +76,8 @@ void CheckStoredDxf(std::span<const uint8_t> dib) {
     try {
         image = StoredPictureImage(dib, info);
     } catch (const AppError& error) {
-        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::InvalidBitmap, ErrorKind::RangeCheck,
-                                         ErrorKind::OutOfMemory}));
+        FUZZ_CHECK(fuzz::IsOneOf(
+            error, {ErrorKind::InvalidBitmap, ErrorKind::RangeCheck, ErrorKind::OutOfMemory}));
         return;
     }
     if (info.kind == ImageKind::Png) {

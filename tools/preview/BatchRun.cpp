@@ -88,8 +88,7 @@ std::string ReadOne(const DrawingItem& item, const BatchOptions& options, Output
         request.decodes = options.png;
         DrawingPicture picture = ReadDrawingPicture(*OpenDrawingFile(path), request);
         const std::string line = PictureLine(picture);
-        if (picture.outcome != PictureOutcome::Stored &&
-            picture.outcome != PictureOutcome::Drawn) {
+        if (picture.outcome != PictureOutcome::Stored && picture.outcome != PictureOutcome::Drawn) {
             ++tally.nothing;
             return line;
         }

@@ -1,7 +1,7 @@
 #pragma once
 // The drawings a batch run covers: files named on the command line as they are, and the
-// *.dwg and *.dxf files (any case) of named folders, in name order, descending into subfolders with -r
-// (symbolic links to folders are not followed, so a loop cannot trap the walk).
+// *.dwg and *.dxf files (any case) of named folders, in name order, descending into subfolders
+// with -r (symbolic links to folders are not followed, so a loop cannot trap the walk).
 #include <filesystem>
 #include <string>
 #include <vector>

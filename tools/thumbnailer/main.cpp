@@ -122,14 +122,16 @@ int main(int argc, char** argv) {
             case PictureOutcome::BelowRange:
                 return Fail(*path, "release " + code + " carries no thumbnail", kNothingToShow);
             case PictureOutcome::NoBitmap:
-                return Fail(*path, "the thumbnail directory of release " + code +
-                                       " holds no bitmap", kNothingToShow);
+                return Fail(*path,
+                            "the thumbnail directory of release " + code + " holds no bitmap",
+                            kNothingToShow);
             case PictureOutcome::Empty:
                 return Fail(*path, "the DXF drawing of release " + code + " has nothing to draw",
                             kNothingToShow);
             case PictureOutcome::TooLarge:
-                return Fail(*path, "the DXF drawing is larger than " + std::to_string(limit) +
-                                       " MiB (" + kDxfLimitVariable + "): not read",
+                return Fail(*path,
+                            "the DXF drawing is larger than " + std::to_string(limit) + " MiB (" +
+                                kDxfLimitVariable + "): not read",
                             kNothingToShow);
             case PictureOutcome::Stored:
             case PictureOutcome::Drawn:
