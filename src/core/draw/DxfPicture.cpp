@@ -542,8 +542,9 @@ DxfPicture Picture::Run() {
     paper_ = header.tileMode && *header.tileMode == 0 && !extents_[1].Empty();
     const Box2& drawn = extents_[paper_];
     if (drawn.Empty()) return picture;  // nothing to draw
-    const Box2 region = !paper_ && hasView_ && meetsView_ ? viewRegion_ : drawn;
-    frame_ = FrameFor(region, request_.width, request_.height);
+    frame_ = !paper_ && hasView_ && meetsView_
+                 ? FrameForView(viewRegion_, request_.width, request_.height)
+                 : FrameFor(drawn, request_.width, request_.height);
     const Affine toFrame{{frame_.scale, 0, 0, frame_.width / 2.0 - frame_.centreX * frame_.scale, 0,
                           -frame_.scale, 0, frame_.height / 2.0 + frame_.centreY * frame_.scale, 0,
                           0, 1, 0}};
