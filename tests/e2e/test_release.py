@@ -166,6 +166,24 @@ class Release(ViewerTestCase):
                 if host_image.is_file():
                     self.assertEqual(win_image.read_bytes(), host_image.read_bytes())
 
+    def test_preview_tools_batch_form_reads_dxf_drawings_as_the_host_tool_does(self):
+        folder = config.fixtures()
+        folder = folder.parent / "dxf" if folder else None
+        if not folder or not folder.is_dir():
+            self.skipTest("no DXF drawings beside the DWG ones")
+
+        def lines(output):  # file name -> the line after the tab
+            return {Path(p.replace("\\", "/")).name: text for p, text in
+                    (line.split("\t") for line in output.splitlines())}
+        host = subprocess.run([str(fixtures.preview_tool()), "-r", str(folder)],
+                              capture_output=True, timeout=120)
+        windows = self.session.wine(f"{FOLDER}\\ortholux-preview.exe", "-r",
+                                    self.wine_path(folder), timeout=120)
+        self.assertEqual(len(lines(host.stdout.decode("utf-8"))), 26)
+        self.assertEqual(lines(windows.stdout.decode("cp932")),
+                         lines(host.stdout.decode("utf-8")))
+        self.assertEqual(windows.returncode, host.returncode)
+
 
 if __name__ == "__main__":
     unittest.main()
