@@ -317,6 +317,23 @@ TEST(DrawPicture, HostileDrawingsGiveAPicture) {
         EXPECT_GT(picture.drawn->width, 0);
     }
     EXPECT_FALSE(PictureOf(Drawing({})).drawn);
+
+    // Every cut and every byte changed: a picture, nothing, or the damaged-DXF error.
+    const std::string made =
+        Drawing(Pairs{{0, "INSERT"}, {2, "A"}, {70, "3"}, {44, "1"}} + Line(0, 0, 1, 1) +
+                    Pairs{{0, "XLINE"}, {11, "1"}, {0, "TEXT"}, {1, "x"}},
+                self, {{0, "TABLE"}, {2, "VPORT"}, {0, "VPORT"}, {2, "*ACTIVE"}, {40, "3"}});
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        for (const std::string& bad :
+             {made.substr(0, i), made.substr(0, i) + '\x80' + made.substr(i + 1)}) {
+            try {
+                const DxfPicture picture = PictureOf(bad, {32, 0, false});
+                if (picture.drawn) EXPECT_EQ(picture.drawn->pixels.size() % 4, 0u);
+            } catch (const AppError& error) {
+                EXPECT_EQ(error.Kind(), ErrorKind::DamagedDxf) << i;
+            }
+        }
+    }
 }
 
 TEST(DrawPicture, StoredPictureAndTellingDxf) {

@@ -547,12 +547,12 @@ DxfPicture Picture::Run() {
     ReadDxf(source_, drawing_, [&](const DxfEntity& record) {
         if (!toleranceSet) {
             toleranceSet = true;
-            double hint = 0;
-            if (header.extMin && header.extMax) {
+            // The saved view is what is framed most often; the header's extents otherwise.
+            double hint = drawing_.activeViewport ? drawing_.activeViewport->height : 0;
+            if (!(hint > 0) && header.extMin && header.extMax) {
                 hint = std::max(header.extMax->x - header.extMin->x,
                                 header.extMax->y - header.extMin->y);
             }
-            if (drawing_.activeViewport) hint = std::max(hint, drawing_.activeViewport->height);
             builder_->tolerance = std::isfinite(hint) && hint > 0 ? hint / 2048 : 0;
         }
         builder_->Take(record, scratch, done);
