@@ -135,6 +135,7 @@ class Picture {
     Affine view_;
     bool viewKnown_ = false;
     Box2 extents_[2];  // model, paper
+    Box2 bases_[2];    // of XLINEs and RAYs
     bool hasView_ = false, meetsView_ = false;
     Box2 viewRegion_;
     DrawBudget budget_;
@@ -296,8 +297,22 @@ void Picture::Segment(DxfPoint a, DxfPoint b, uint32_t colour) {
 }
 
 void Picture::Infinite(const DxfPoint& base, const DxfPoint& direction, bool ray, uint32_t colour) {
-    if (mode_ == Mode::Extents) return;  // never part of the extents
     const double length = std::sqrt(direction.x * direction.x + direction.y * direction.y);
+    if (mode_ == Mode::Extents) {
+        // No part of the extents, but of what meets the view; a drawing of nothing else is
+        // framed by their base points.
+        bases_[paper_].Add(base.x, base.y);
+        if (!hasView_ || meetsView_ || paper_ || !(length > 1e-9) || !std::isfinite(length)) return;
+        const Box2& v = viewRegion_;
+        const double reach =
+            (std::fabs(base.x - v.x0) + std::fabs(base.y - v.y0) + (v.x1 - v.x0) + (v.y1 - v.y0)) /
+            length;
+        DxfPoint a =
+            ray ? base : DxfPoint{base.x - direction.x * reach, base.y - direction.y * reach, 0};
+        DxfPoint b{base.x + direction.x * reach, base.y + direction.y * reach, 0};
+        meetsView_ = ClipSegment(a.x, a.y, b.x, b.y, v.x0, v.y0, v.x1, v.y1);
+        return;
+    }
     if (!(length > 1e-9) || !std::isfinite(length)) {
         Segment(base, base, colour);
         return;
@@ -566,8 +581,9 @@ DxfPicture Picture::Run() {
         return picture;
     }
 
-    paper_ = header.tileMode && *header.tileMode == 0 && !extents_[1].Empty();
-    const Box2& drawn = extents_[paper_];
+    paper_ =
+        header.tileMode && *header.tileMode == 0 && !(extents_[1].Empty() && bases_[1].Empty());
+    const Box2& drawn = extents_[paper_].Empty() ? bases_[paper_] : extents_[paper_];
     if (drawn.Empty()) return picture;  // nothing to draw
     frame_ = !paper_ && hasView_ && meetsView_
                  ? FrameForView(viewRegion_, request_.width, request_.height)
