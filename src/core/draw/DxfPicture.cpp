@@ -137,6 +137,7 @@ class Picture {
     Affine view_;
     bool viewKnown_ = false;
     Box2 extents_[2];  // model, paper
+    Box2 bases_[2];    // of XLINEs and RAYs
     bool hasView_ = false, meetsView_ = false;
     Box2 viewRegion_;
     DrawBudget budget_;
@@ -298,8 +299,22 @@ void Picture::Segment(DxfPoint a, DxfPoint b, uint32_t colour) {
 }
 
 void Picture::Infinite(const DxfPoint& base, const DxfPoint& direction, bool ray, uint32_t colour) {
-    if (mode_ == Mode::Extents) return;  // never part of the extents
     const double length = std::sqrt(direction.x * direction.x + direction.y * direction.y);
+    if (mode_ == Mode::Extents) {
+        // No part of the extents, but of what meets the view; a drawing of nothing else is
+        // framed by their base points.
+        bases_[paper_].Add(base.x, base.y);
+        if (!hasView_ || meetsView_ || paper_ || !(length > 1e-9) || !std::isfinite(length)) return;
+        const Box2& v = viewRegion_;
+        const double reach =
+            (std::fabs(base.x - v.x0) + std::fabs(base.y - v.y0) + (v.x1 - v.x0) + (v.y1 - v.y0)) /
+            length;
+        DxfPoint a =
+            ray ? base : DxfPoint{base.x - direction.x * reach, base.y - direction.y * reach, 0};
+        DxfPoint b{base.x + direction.x * reach, base.y + direction.y * reach, 0};
+        meetsView_ = ClipSegment(a.x, a.y, b.x, b.y, v.x0, v.y0, v.x1, v.y1);
+        return;
+    }
     if (!(length > 1e-9) || !std::isfinite(length)) {
         Segment(base, base, colour);
         return;
@@ -549,12 +564,12 @@ DxfPicture Picture::Run() {
     ReadDxf(source_, drawing_, [&](const DxfEntity& record) {
         if (!toleranceSet) {
             toleranceSet = true;
-            double hint = 0;
-            if (header.extMin && header.extMax) {
+            // The saved view is what is framed most often; the header's extents otherwise.
+            double hint = drawing_.activeViewport ? drawing_.activeViewport->height : 0;
+            if (!(hint > 0) && header.extMin && header.extMax) {
                 hint = std::max(header.extMax->x - header.extMin->x,
                                 header.extMax->y - header.extMin->y);
             }
-            if (drawing_.activeViewport) hint = std::max(hint, drawing_.activeViewport->height);
             builder_->tolerance = std::isfinite(hint) && hint > 0 ? hint / 2048 : 0;
         }
         builder_->Take(record, scratch, done);
@@ -568,8 +583,9 @@ DxfPicture Picture::Run() {
         return picture;
     }
 
-    paper_ = header.tileMode && *header.tileMode == 0 && !extents_[1].Empty();
-    const Box2& drawn = extents_[paper_];
+    paper_ =
+        header.tileMode && *header.tileMode == 0 && !(extents_[1].Empty() && bases_[1].Empty());
+    const Box2& drawn = extents_[paper_].Empty() ? bases_[paper_] : extents_[paper_];
     if (drawn.Empty()) return picture;  // nothing to draw
     frame_ = !paper_ && hasView_ && meetsView_
                  ? FrameForView(viewRegion_, request_.width, request_.height)
