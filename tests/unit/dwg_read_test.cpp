@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DwgCompact.h"
 #include "Fixtures.h"
 #include "dwg/DwgBits.h"
 #include "dwg/DwgModel.h"
@@ -211,6 +212,12 @@ TEST(DwgRead, ExamplesMatchTheirDxfTwins) {
             if (!as.empty()) counts[as] += n;
         }
         EXPECT_EQ(CountsOf(counts), CountsOf(twinCounts));
+        // The same objects laid out anew, under a map written by our own writer.
+        const auto compact = dwgtest::CompactDwg(dwgBytes, SIZE_MAX);
+        MemorySource compactSource(compact);
+        DwgModel compactModel(compactSource);
+        EXPECT_EQ(CountsOf(ModelCounts(compactModel)), CountsOf(ModelCounts(model)));
+        EXPECT_LT(compact.size(), dwgBytes.size());
 
         ASSERT_EQ(tables.layers.size(), twin.layers.size());
         for (std::size_t i = 0; i < twin.layers.size(); ++i) {

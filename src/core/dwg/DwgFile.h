@@ -86,9 +86,13 @@ class DwgFile {
 };
 
 // Caps: an object larger than this is damaged (a polyline of half a million vertices fits),
-// and a map of more objects is cut there, so the index stays within the memory bound.
+// and a map of more objects is cut there: the map (16 bytes an object) and the index (24) then
+// take 20 MiB at most, the object and window buffers 16 MiB, an entity's pairs 16 MiB.
 #ifndef ORTHOLUX_MAX_DWG_OBJECT_BYTES
 #define ORTHOLUX_MAX_DWG_OBJECT_BYTES (8u << 20)
 #endif
 inline constexpr uint32_t kMaxDwgObjectBytes = ORTHOLUX_MAX_DWG_OBJECT_BYTES;
-inline constexpr std::size_t kMaxDwgObjects = std::size_t{1} << 20;
+inline constexpr std::size_t kMaxDwgObjects = std::size_t{1} << 19;
+#ifndef ORTHOLUX_DWG_OBJECT_CRC
+#define ORTHOLUX_DWG_OBJECT_CRC 1
+#endif
