@@ -56,8 +56,33 @@ inline void PutLe32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
 
 // Objects kept: the tables a picture reads, and entities (fixed types and classes 500 on).
 inline bool Wanted(uint16_t type) {
-    return (type >= 1 && type <= 41) || (type >= 43 && type <= 47) || type == 49 ||
-           type == 51 || type == 65 || type == 77 || type == 78 || type >= 500;
+    return (type >= 1 && type <= 41) || (type >= 43 && type <= 47) || type == 49 || type == 51 ||
+           type == 65 || type == 77 || type == 78 || type >= 500;
+}
+
+// Appends an object map of (handle, offset) entries in parts of about 2000 bytes, each from 0,
+// and its closing part; returns where it starts.
+inline uint32_t AppendObjectMap(std::vector<uint8_t>& out,
+                                const std::vector<std::pair<uint64_t, uint32_t>>& entries) {
+    const uint32_t start = static_cast<uint32_t>(out.size());
+    for (std::size_t i = 0; i < entries.size();) {
+        BitWriter part;
+        uint64_t handle = 0;
+        int64_t offset = 0;
+        for (; i < entries.size() && part.Bytes().size() < 2000; ++i) {
+            part.UMC(entries[i].first - handle);
+            part.MC(static_cast<int64_t>(entries[i].second) - offset);
+            handle = entries[i].first;
+            offset = entries[i].second;
+        }
+        const std::size_t size = part.Bytes().size() + 2;
+        out.push_back(static_cast<uint8_t>(size >> 8));
+        out.push_back(static_cast<uint8_t>(size));
+        out.insert(out.end(), part.Bytes().begin(), part.Bytes().end());
+        out.push_back(0), out.push_back(0);  // the part's CRC, not checked by the reader
+    }
+    out.push_back(0), out.push_back(2), out.push_back(0), out.push_back(0);  // the last part
+    return start;
 }
 
 inline std::vector<uint8_t> CompactDwg(std::span<const uint8_t> in, std::size_t budget) {
@@ -104,24 +129,7 @@ inline std::vector<uint8_t> CompactDwg(std::span<const uint8_t> in, std::size_t 
         kept.emplace_back(handle, static_cast<uint32_t>(out.size()));
         out.insert(out.end(), in.begin() + offset, in.begin() + offset + whole);
     }
-    const uint32_t newMap = static_cast<uint32_t>(out.size());
-    for (std::size_t i = 0; i < kept.size();) {
-        BitWriter part;
-        uint64_t handle = 0;
-        int64_t offset = 0;
-        for (; i < kept.size() && part.Bytes().size() < 2000; ++i) {
-            part.UMC(kept[i].first - handle);
-            part.MC(static_cast<int64_t>(kept[i].second) - offset);
-            handle = kept[i].first;
-            offset = kept[i].second;
-        }
-        const std::size_t size = part.Bytes().size() + 2;
-        out.push_back(static_cast<uint8_t>(size >> 8));
-        out.push_back(static_cast<uint8_t>(size));
-        out.insert(out.end(), part.Bytes().begin(), part.Bytes().end());
-        out.push_back(0), out.push_back(0);  // the part's CRC, not checked by the reader
-    }
-    out.push_back(0), out.push_back(2), out.push_back(0), out.push_back(0);  // the last part
+    const uint32_t newMap = AppendObjectMap(out, kept);
     const uint32_t locators[3][2] = {{0, 0}, {newClasses, classBytes}, {newMap, 0}};
     for (uint8_t i = 0; i < 3; ++i) {
         out[0x19 + 9 * i] = i;

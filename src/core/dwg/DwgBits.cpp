@@ -19,11 +19,16 @@ uint64_t BitsOf(double value) {
 
 uint64_t DwgHandleRef::Resolve(uint64_t from) const {
     switch (code) {
-        case 6: return from + 1;
-        case 8: return from - 1;
-        case 10: return from + value;
-        case 12: return from - value;
-        default: return value;
+        case 6:
+            return from + 1;
+        case 8:
+            return from - 1;
+        case 10:
+            return from + value;
+        case 12:
+            return from - value;
+        default:
+            return value;
     }
 }
 
@@ -78,18 +83,25 @@ double DwgBits::RD() {
 
 uint16_t DwgBits::BS() {
     switch (BB()) {
-        case 0: return RS();
-        case 1: return RC();
-        case 2: return 0;
-        default: return 256;
+        case 0:
+            return RS();
+        case 1:
+            return RC();
+        case 2:
+            return 0;
+        default:
+            return 256;
     }
 }
 
 uint32_t DwgBits::BL() {
     switch (BB()) {
-        case 0: return RL();
-        case 1: return RC();
-        default: return 0;  // 11 is not used
+        case 0:
+            return RL();
+        case 1:
+            return RC();
+        default:
+            return 0;  // 11 is not used
     }
 }
 
@@ -102,16 +114,20 @@ uint64_t DwgBits::BLL() {
 
 double DwgBits::BD() {
     switch (BB()) {
-        case 0: return RD();
-        case 1: return 1.0;
-        default: return 0.0;  // 10, and 11 which is not used
+        case 0:
+            return RD();
+        case 1:
+            return 1.0;
+        default:
+            return 0.0;  // 10, and 11 which is not used
     }
 }
 
 double DwgBits::DD(double fallback) {
     uint64_t bits = BitsOf(fallback);
     switch (BB()) {
-        case 0: return fallback;
+        case 0:
+            return fallback;
         case 1: {
             bits = (bits & ~uint64_t{0xFFFFFFFF}) | RL();
             return DoubleOf(bits);
@@ -122,7 +138,8 @@ double DwgBits::DD(double fallback) {
             bits = (bits & ~uint64_t{0xFFFFFFFFFFFF}) | middle << 32 | low;
             return DoubleOf(bits);
         }
-        default: return RD();
+        default:
+            return RD();
     }
 }
 
@@ -240,8 +257,9 @@ uint16_t DwgCrc(std::span<const uint8_t> bytes, uint16_t seed) {
     uint16_t crc = seed;
     for (const uint8_t byte : bytes) {
         crc ^= byte;
-        for (int i = 0; i < 8; ++i) crc = (crc & 1) ? static_cast<uint16_t>(crc >> 1 ^ 0xA001)
-                                                    : static_cast<uint16_t>(crc >> 1);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc & 1) ? static_cast<uint16_t>(crc >> 1 ^ 0xA001)
+                            : static_cast<uint16_t>(crc >> 1);
     }
     return crc;
 }

@@ -13,14 +13,55 @@ constexpr double kDegrees = 180.0 / 3.14159265358979323846;
 constexpr uint64_t kMtextChunk = 250;  // DXF cuts long texts into 3 pairs of this many bytes
 
 enum Type : uint16_t {
-    kText = 1, kAttrib, kAttdef, kBlock, kEndblk, kSeqend, kInsert, kMinsert,
-    kVertex2d = 10, kVertex3d, kVertexMesh, kVertexPface, kVertexPfaceFace,
-    kPolyline2d, kPolyline3d, kArc, kCircle, kLine,
-    kDimOrdinate, kDimLinear, kDimAligned, kDimAng3pt, kDimAng2ln, kDimRadius, kDimDiameter,
-    kPoint, kFace3d, kPolylinePface, kPolylineMesh, kSolid, kTrace, kShape, kViewport,
-    kEllipse, kSpline, kRegion, kSolid3d, kBody, kRay, kXline,
-    kOleFrame = 43, kMtext, kLeader, kTolerance, kMline,
-    kOle2Frame = 74, kLwPolyline = 77, kHatch = 78, kProxyEntity = 498,
+    kText = 1,
+    kAttrib,
+    kAttdef,
+    kBlock,
+    kEndblk,
+    kSeqend,
+    kInsert,
+    kMinsert,
+    kVertex2d = 10,
+    kVertex3d,
+    kVertexMesh,
+    kVertexPface,
+    kVertexPfaceFace,
+    kPolyline2d,
+    kPolyline3d,
+    kArc,
+    kCircle,
+    kLine,
+    kDimOrdinate,
+    kDimLinear,
+    kDimAligned,
+    kDimAng3pt,
+    kDimAng2ln,
+    kDimRadius,
+    kDimDiameter,
+    kPoint,
+    kFace3d,
+    kPolylinePface,
+    kPolylineMesh,
+    kSolid,
+    kTrace,
+    kShape,
+    kViewport,
+    kEllipse,
+    kSpline,
+    kRegion,
+    kSolid3d,
+    kBody,
+    kRay,
+    kXline,
+    kOleFrame = 43,
+    kMtext,
+    kLeader,
+    kTolerance,
+    kMline,
+    kOle2Frame = 74,
+    kLwPolyline = 77,
+    kHatch = 78,
+    kProxyEntity = 498,
 };
 
 class Out {
@@ -128,9 +169,9 @@ void Text(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& out) {
         out.Int(73, vertical);
         return;
     }
-    out.Text(2, bits.TV());        // tag
-    out.Int(73, bits.BS());        // field length
-    out.Int(70, bits.RC());        // flags
+    out.Text(2, bits.TV());  // tag
+    out.Int(73, bits.BS());  // field length
+    out.Int(70, bits.RC());  // flags
     out.Int(74, vertical);
     if (object.type == kAttdef) out.Text(3, bits.TV());  // prompt
 }
@@ -140,10 +181,16 @@ void Insert(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& out)
     DxfPoint scale{1, 1, 1};
     if (bits.R2000()) {
         switch (bits.BB()) {
-            case 3: break;
-            case 1: scale.y = bits.DD(1.0), scale.z = bits.DD(1.0); break;
-            case 2: scale.x = scale.y = scale.z = bits.RD(); break;
-            default: scale.x = bits.RD(), scale.y = bits.DD(scale.x), scale.z = bits.DD(scale.x);
+            case 3:
+                break;
+            case 1:
+                scale.y = bits.DD(1.0), scale.z = bits.DD(1.0);
+                break;
+            case 2:
+                scale.x = scale.y = scale.z = bits.RD();
+                break;
+            default:
+                scale.x = bits.RD(), scale.y = bits.DD(scale.x), scale.z = bits.DD(scale.x);
         }
     } else {
         scale = bits.BD3();
@@ -379,7 +426,8 @@ void HatchEdges(DwgBits& bits, Out& out) {
                 }
                 break;
             }
-            default: return;  // no such edge: the rest cannot be told apart
+            default:
+                return;  // no such edge: the rest cannot be told apart
         }
     }
 }
@@ -523,12 +571,13 @@ void Viewport(DwgBits& bits, Out& out) {
 
 std::string DwgEntityType(const DwgFile& file, uint16_t type) {
     static const char* const kNames[] = {
-        nullptr, "TEXT", "ATTRIB", "ATTDEF", "BLOCK", "ENDBLK", "SEQEND", "INSERT", "INSERT",
-        nullptr, "VERTEX", "VERTEX", "VERTEX", "VERTEX", "VERTEX", "POLYLINE", "POLYLINE",
-        "ARC", "CIRCLE", "LINE", "DIMENSION", "DIMENSION", "DIMENSION", "DIMENSION",
-        "DIMENSION", "DIMENSION", "DIMENSION", "POINT", "3DFACE", "POLYLINE", "POLYLINE",
-        "SOLID", "TRACE", "SHAPE", "VIEWPORT", "ELLIPSE", "SPLINE", "REGION", "3DSOLID",
-        "BODY", "RAY", "XLINE", nullptr, "OLEFRAME", "MTEXT", "LEADER", "TOLERANCE", "MLINE"};
+        nullptr,     "TEXT",      "ATTRIB",    "ATTDEF",    "BLOCK",     "ENDBLK",    "SEQEND",
+        "INSERT",    "INSERT",    nullptr,     "VERTEX",    "VERTEX",    "VERTEX",    "VERTEX",
+        "VERTEX",    "POLYLINE",  "POLYLINE",  "ARC",       "CIRCLE",    "LINE",      "DIMENSION",
+        "DIMENSION", "DIMENSION", "DIMENSION", "DIMENSION", "DIMENSION", "DIMENSION", "POINT",
+        "3DFACE",    "POLYLINE",  "POLYLINE",  "SOLID",     "TRACE",     "SHAPE",     "VIEWPORT",
+        "ELLIPSE",   "SPLINE",    "REGION",    "3DSOLID",   "BODY",      "RAY",       "XLINE",
+        nullptr,     "OLEFRAME",  "MTEXT",     "LEADER",    "TOLERANCE", "MLINE"};
     if (type < std::size(kNames)) return kNames[type] ? kNames[type] : "";
     if (type == kOle2Frame) return "OLE2FRAME";
     if (type == kLwPolyline) return "LWPOLYLINE";
@@ -572,25 +621,35 @@ void DecodeEntityData(const DwgObject& object, DwgBits& bits, DxfEntity& entity)
     switch (object.type) {
         case kText:
         case kAttrib:
-        case kAttdef: Text(object, bits, entity, out); return;
+        case kAttdef:
+            Text(object, bits, entity, out);
+            return;
         case kInsert:
-        case kMinsert: Insert(object, bits, entity, out); return;
+        case kMinsert:
+            Insert(object, bits, entity, out);
+            return;
         case kVertex2d:
         case kVertex3d:
         case kVertexMesh:
         case kVertexPface:
-        case kVertexPfaceFace: Vertex(object, bits, out); return;
+        case kVertexPfaceFace:
+            Vertex(object, bits, out);
+            return;
         case kPolyline2d:
         case kPolyline3d:
         case kPolylinePface:
-        case kPolylineMesh: Polyline(object, bits, entity, out); return;
+        case kPolylineMesh:
+            Polyline(object, bits, entity, out);
+            return;
         case kDimOrdinate:
         case kDimLinear:
         case kDimAligned:
         case kDimAng3pt:
         case kDimAng2ln:
         case kDimRadius:
-        case kDimDiameter: Dimension(object, bits, entity, out); return;
+        case kDimDiameter:
+            Dimension(object, bits, entity, out);
+            return;
         case kArc:
         case kCircle: {
             out.Point(10, bits.BD3());
@@ -673,14 +732,29 @@ void DecodeEntityData(const DwgObject& object, DwgBits& bits, DxfEntity& entity)
             out.Point(10, bits.BD3());
             out.Point(11, bits.BD3());
             return;
-        case kSpline: Spline(bits, out); return;
-        case kMtext: Mtext(bits, entity, out); return;
-        case kLeader: Leader(bits, entity, out); return;
-        case kMline: Mline(bits, entity, out); return;
-        case kLwPolyline: Lwpolyline(bits, entity, out); return;
-        case kHatch: Hatch(bits, entity, out); return;
-        case kViewport: Viewport(bits, out); return;
-        default: break;
+        case kSpline:
+            Spline(bits, out);
+            return;
+        case kMtext:
+            Mtext(bits, entity, out);
+            return;
+        case kLeader:
+            Leader(bits, entity, out);
+            return;
+        case kMline:
+            Mline(bits, entity, out);
+            return;
+        case kLwPolyline:
+            Lwpolyline(bits, entity, out);
+            return;
+        case kHatch:
+            Hatch(bits, entity, out);
+            return;
+        case kViewport:
+            Viewport(bits, out);
+            return;
+        default:
+            break;
     }
     // Class entities are told by name: their type numbers differ between drawings.
     // A table is drawn as its block, which it refers to as an insert does, after the same
@@ -694,13 +768,12 @@ void DecodeEntityData(const DwgObject& object, DwgBits& bits, DxfEntity& entity)
 
 std::string DwgCodePageName(uint16_t number) {
     static const char* const kNames[] = {
-        "",          "ASCII",     "ISO8859-1", "ISO8859-2", "ISO8859-3", "ISO8859-4",
-        "ISO8859-5", "ISO8859-6", "ISO8859-7", "ISO8859-8", "ISO8859-9", "DOS437",
-        "DOS850",    "DOS852",    "DOS855",    "DOS857",    "DOS860",    "DOS861",
-        "DOS863",    "DOS864",    "DOS865",    "DOS869",    "DOS932",    "MACINTOSH",
-        "BIG5",      "KSC5601",   "JOHAB",     "DOS866",    "ANSI_1250", "ANSI_1251",
-        "ANSI_1252", "GB2312",    "ANSI_1253", "ANSI_1254", "ANSI_1255", "ANSI_1256",
-        "ANSI_1257", "ANSI_874",  "ANSI_932",  "ANSI_936",  "ANSI_949",  "ANSI_950",
+        "",          "ASCII",     "ISO8859-1", "ISO8859-2", "ISO8859-3", "ISO8859-4", "ISO8859-5",
+        "ISO8859-6", "ISO8859-7", "ISO8859-8", "ISO8859-9", "DOS437",    "DOS850",    "DOS852",
+        "DOS855",    "DOS857",    "DOS860",    "DOS861",    "DOS863",    "DOS864",    "DOS865",
+        "DOS869",    "DOS932",    "MACINTOSH", "BIG5",      "KSC5601",   "JOHAB",     "DOS866",
+        "ANSI_1250", "ANSI_1251", "ANSI_1252", "GB2312",    "ANSI_1253", "ANSI_1254", "ANSI_1255",
+        "ANSI_1256", "ANSI_1257", "ANSI_874",  "ANSI_932",  "ANSI_936",  "ANSI_949",  "ANSI_950",
         "ANSI_1361", "ANSI_1200", "ANSI_1258"};
     return number < std::size(kNames) ? kNames[number] : "";
 }

@@ -154,9 +154,8 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits) {
     const auto whole = Bytes(offset, sizeBytes + size + 2);
     if (whole.empty()) return false;
     const auto crcAt = whole.data() + sizeBytes + size;
-    if (ORTHOLUX_DWG_OBJECT_CRC &&
-        DwgCrc(whole.first(static_cast<std::size_t>(sizeBytes + size)), kCrcSeed) !=
-            bytes::LoadU16(crcAt)) {
+    if (ORTHOLUX_DWG_OBJECT_CRC && DwgCrc(whole.first(static_cast<std::size_t>(sizeBytes + size)),
+                                          kCrcSeed) != bytes::LoadU16(crcAt)) {
         return false;
     }
     object_.assign(whole.begin() + static_cast<std::ptrdiff_t>(sizeBytes), whole.end() - 2);
@@ -190,7 +189,7 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits) {
             object.linetypeFlags = bits.BB();
             object.plotStyleFlags = bits.BB();
         }
-        bits.BS();  // invisibility
+        bits.BS();              // invisibility
         if (r2000_) bits.RC();  // lineweight
     } else {
         object.reactors = bits.BL();

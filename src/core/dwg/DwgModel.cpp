@@ -69,7 +69,9 @@ void DwgModel::Index() {
     DwgBits bits({}, file_.R2000());
     objects_ = file_.Objects().size();
     for (const DwgFile::Location& at : file_.Objects()) {
-        if (!file_.ReadObject(at.offset, object, bits)) {
+        // An object must carry the handle the map gives it: a map pointing anywhere else,
+        // or many times at one object, lies.
+        if (!file_.ReadObject(at.offset, object, bits) || object.handle != at.handle) {
             ++unread_;
             continue;
         }
@@ -100,7 +102,8 @@ void DwgModel::Index() {
             paper_ = block.record;
             continue;
         }
-        const bool anonymous = block.name.size() <= 2 && !block.name.empty() && block.name[0] == '*';
+        const bool anonymous =
+            block.name.size() <= 2 && !block.name.empty() && block.name[0] == '*';
         if (anonymous) {
             block.name += std::to_string(nth + 1);
         } else if (nth > 0) {
@@ -191,10 +194,11 @@ bool DwgModel::Entity(const Entry& entry, DxfEntity& entity) {
     entity.handle = Hex(object.handle);
     entity.colour = object.colour < 0 ? -object.colour : object.colour;
     entity.paperSpace = object.entityMode == 1;
+    DwgBits handles = bits;  // the references are read apart: data cut short spoils no name
     DecodeEntityData(object, bits, entity);
-    const DwgEntityRefs refs = ReadEntityRefs(object, entity.type, bits);
+    const DwgEntityRefs refs = ReadEntityRefs(object, entity.type, handles);
     entity.layer = NameOf(refs.layer, false);
-    const uint64_t owner = object.entityMode == 0 ? refs.owner
+    const uint64_t owner = object.entityMode == 0   ? refs.owner
                            : object.entityMode == 1 ? paper_
                                                     : model_;
     entity.owner = Hex(owner);

@@ -51,7 +51,7 @@ class DwgModel {
 
     DwgFile file_;
     DxfDrawing tables_;
-    std::vector<Entry> index_;  // by group, then handle
+    std::vector<Entry> index_;                                         // by group, then handle
     std::vector<std::pair<uint64_t, std::size_t>> layerAt_, blockAt_;  // by handle
     std::vector<std::string> blockNames_;
     uint64_t model_ = 0, paper_ = 0;
