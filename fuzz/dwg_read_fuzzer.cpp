@@ -1,13 +1,16 @@
 // The DWG object reader over any bytes: the damaged-DWG or stream-read error, or a model whose
-// every visit ends, with each entity within its pair cap. Seeds are real drawings made small
-// (tests/support/DwgCompact.h); this build skips the object CRC so that mutations reach the
-// decoders.
+// every visit ends, with each entity within its pair cap. The same bytes also go through the
+// R2004 decompressor as compressed data, whose output must stay in its room. Seeds are real
+// drawings made small (tests/support/DwgCompact.h); this build skips the object CRC so that
+// mutations reach the decoders.
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "dwg/DwgModel.h"
+#include "dwg/DwgPages.h"
 #include "dxf/DxfShapes.h"
 #include "preview/ByteSource.h"
 
@@ -22,6 +25,12 @@ void CheckEntity(const DxfEntity& entity) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    std::vector<uint8_t> room(size * 4 + 64);
+    try {
+        FUZZ_CHECK(DwgDecompress(std::span(data, size), room) <= room.size());
+    } catch (const AppError& error) {
+        FUZZ_CHECK(error.Kind() == ErrorKind::DamagedDwg);
+    }
     MemorySource source(std::span(data, size));
     try {
         DwgModel model(source);

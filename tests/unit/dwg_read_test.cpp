@@ -13,6 +13,7 @@
 #include "dwg/DwgBits.h"
 #include "dwg/DwgFile.h"
 #include "dwg/DwgModel.h"
+#include "dwg/DwgPages.h"
 #include "dxf/DxfReader.h"
 #include "preview/ByteSource.h"
 
@@ -391,6 +392,121 @@ TEST(DwgRead, OtherReleasesAreNotTaken) {
         ADD_FAILURE() << "an R2004 drawing was read";
     } catch (const AppError& error) {
         EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<uint8_t> Expand(std::vector<uint8_t> in, std::size_t room) {
+    std::vector<uint8_t> out(room);
+    out.resize(DwgDecompress(in, out));
+    return out;
+}
+
+// The LZ77 coding of R2004 on: a literal run first, then copies, each followed by literals
+// counted in its low bits or by a run of their own; 0x11 ends.
+TEST(DwgDecompress, CodesOnKnownBytes) {
+    const std::vector<uint8_t> abcde = {'a', 'b', 'c', 'd', 'e'};
+    EXPECT_EQ(Expand({0x02, 'a', 'b', 'c', 'd', 'e', 0x11}, 5), abcde);
+    // 0x22: copy 4 from 5 back (offset bytes 0x10 0x00, no literals after), then the end.
+    EXPECT_EQ(Expand({0x02, 'a', 'b', 'c', 'd', 'e', 0x22, 0x10, 0x00, 0x11}, 9),
+              std::vector<uint8_t>({'a', 'b', 'c', 'd', 'e', 'a', 'b', 'c', 'd'}));
+    // A literal run of 19 (0x00, then 0x01: 15 + 1 + 3), then 0x50: copy 4 from 1 back,
+    // overlapping; its low bits 0, so a run of 4 literals (0x01) follows.
+    const std::string run = "wxyzabcdefghijklmno";
+    std::vector<uint8_t> in = {0x00, 0x01};
+    in.insert(in.end(), run.begin(), run.end());
+    in.insert(in.end(), {0x50, 0x00, 0x01, 'p', 'q', 'r', 's', 0x11});
+    const auto out = Expand(in, 64);
+    EXPECT_EQ(std::string(out.begin(), out.end()), run + "oooopqrs");
+    const struct {
+        const char* name;
+        std::vector<uint8_t> in;
+        std::size_t room;
+    } damaged[] = {
+        {"no end", {0x02, 'a', 'b', 'c', 'd', 'e'}, 5},
+        {"a literal past the data", {0x0F, 'a', 'b', 0x11}, 64},
+        {"a literal past the room", {0x02, 'a', 'b', 'c', 'd', 'e', 0x11}, 4},
+        {"a copy from before the start",
+         {0x02, 'a', 'b', 'c', 'd', 'e', 0x22, 0x40, 0x00, 0x11},
+         64},
+        {"a copy past the room", {0x02, 'a', 'b', 'c', 'd', 'e', 0x22, 0x10, 0x00, 0x11}, 8},
+        {"a length run of zeros to the end", {0x02, 'a', 'b', 'c', 'd', 'e', 0x20, 0, 0, 0}, 64},
+    };
+    for (const auto& row : damaged) {
+        SCOPED_TRACE(row.name);
+        try {
+            Expand(row.in, row.room);
+            ADD_FAILURE() << "expanded";
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
+        }
+    }
+}
+
+// The R2004-on container of every such fixture: its header, classes and object map sections
+// expand to what R2000 keeps flat, starting with the same sentinels.
+TEST(DwgPages, SectionsOfLaterReleases) {
+    if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
+    const auto r2000 = ReadFileBytes(FixturesDir() / "example_2000.dwg");
+    const auto sentinel = [&](uint32_t locator) {
+        const uint32_t at = bytes::LoadU32(r2000.data() + 0x19 + 9 * locator + 1);
+        return std::vector<uint8_t>(r2000.begin() + at, r2000.begin() + at + 16);
+    };
+    const auto more = FixturesDir().parent_path() / "dwg-more";
+    for (const auto& path :
+         {FixturesDir() / "example_2004.dwg", FixturesDir() / "r2004_material.dwg",
+          more / "example_2010.dwg", FixturesDir() / "example_2013.dwg", more / "example_2018.dwg",
+          FixturesDir() / "r2018_line.dwg"}) {
+        SCOPED_TRACE(path.filename().string());
+        const auto bytes = ReadFileBytes(path);
+        MemorySource source(bytes);
+        DwgPages pages(source);
+        for (const auto& [name, locator] : {std::pair{"AcDb:Header", 0}, {"AcDb:Classes", 1}}) {
+            const DwgPages::Section* section = pages.Find(name);
+            ASSERT_NE(section, nullptr) << name;
+            const auto data = pages.Read(*section, 1 << 20);
+            ASSERT_GE(data.size(), 20u);
+            EXPECT_EQ(std::vector<uint8_t>(data.begin(), data.begin() + 16), sentinel(locator));
+            EXPECT_LE(bytes::LoadU32(data.data() + 16), data.size() - 20);  // its own size
+        }
+        // The object map: parts of at most 2032 bytes up to the closing one of two.
+        const auto map = pages.Read(*pages.Find("AcDb:Handles"), 1 << 20);
+        std::size_t at = 0;
+        while (at + 2 <= map.size() && (map[at] << 8 | map[at + 1]) > 2) {
+            EXPECT_LE(map[at] << 8 | map[at + 1], 2034);
+            at += (map[at] << 8 | map[at + 1]) + 2;
+        }
+        ASSERT_LE(at + 2, map.size());
+        EXPECT_EQ(map[at] << 8 | map[at + 1], 2);
+        const auto objects = pages.Find("AcDb:AcDbObjects");
+        ASSERT_NE(objects, nullptr);
+        EXPECT_EQ(pages.Read(*objects, 64 << 20).size(), objects->size);
+    }
+}
+
+TEST(DwgPages, CutAndOverwrittenContainers) {
+    if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
+    auto bytes = ReadFileBytes(FixturesDir() / "r2018_line.dwg");
+    const auto open = [](std::span<const uint8_t> drawing) {
+        MemorySource source(drawing);
+        try {
+            DwgPages pages(source);
+            for (const auto& section : pages.Sections()) pages.Read(section, 1 << 20);
+        } catch (const AppError& error) {
+            EXPECT_TRUE(error.Kind() == ErrorKind::DamagedDwg ||
+                        error.Kind() == ErrorKind::StreamRead)
+                << error.what();
+        }
+    };
+    for (std::size_t size = 0; size < bytes.size(); size += 97) open(std::span(bytes).first(size));
+    for (std::size_t at = 0x80; at < bytes.size(); at += 89) {
+        const uint8_t old = bytes[at];
+        bytes[at] = static_cast<uint8_t>(old ^ 0x5A);
+        open(bytes);
+        bytes[at] = old;
     }
 }
 
