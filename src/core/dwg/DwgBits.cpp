@@ -209,6 +209,28 @@ std::string DwgBits::TV() {
     return text;
 }
 
+int DwgBits::CMC(std::optional<uint32_t>* trueColour) {
+    const int index = static_cast<int16_t>(BS());
+    if (!r2004_) return index;
+    const uint32_t rgb = BL();
+    const uint8_t names = RC();
+    if (names & 1) TV();
+    if (names & 2) TV();
+    switch (rgb >> 24) {
+        case 0xC0:
+            return 0;
+        case 0xC1:
+            return 256;
+        case 0xC3:
+            return static_cast<int>(rgb & 0xFF);
+        case 0xC2:
+            if (trueColour) *trueColour = rgb & 0xFFFFFF;
+            return index ? index : 7;
+        default:
+            return index;
+    }
+}
+
 double DwgBits::BT() {
     if (r2000_ && B()) return 0.0;
     return BD();

@@ -19,6 +19,7 @@
 // overrun, which the caller checks once after a field group. Nothing here can overflow.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -34,7 +35,9 @@ struct DwgHandleRef {
 
 class DwgBits {
   public:
-    DwgBits(std::span<const uint8_t> bytes, bool r2000) : bytes_(bytes), r2000_(r2000) {}
+    // `r2000`: the codings of R2000 and later; `r2004`: the fields R2004 added.
+    DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false)
+        : bytes_(bytes), r2000_(r2000), r2004_(r2004) {}
 
     uint64_t Position() const { return bit_; }
     uint64_t End() const { return uint64_t{bytes_.size()} * 8; }
@@ -43,6 +46,7 @@ class DwgBits {
     void Seek(uint64_t bit);
     bool Overrun() const { return overrun_; }
     bool R2000() const { return r2000_; }
+    bool R2004() const { return r2004_; }
 
     uint32_t Bits(int count);  // up to 32
     bool B() { return Bits(1) != 0; }
@@ -64,7 +68,10 @@ class DwgBits {
     std::string TV();
     double BT();
     DxfPoint BE();
-    int CMC() { return static_cast<int16_t>(BS()); }
+    // Up to R2000 the index alone; from R2004 an index (0), an RGB whose high byte says how
+    // to take it (0xC3 its low byte is the index, 0xC2 a true colour, 0xC1 BYLAYER, 0xC0
+    // BYBLOCK), and names. A true colour, where there is one, goes to `trueColour`.
+    int CMC(std::optional<uint32_t>* trueColour = nullptr);
     DxfPoint RD2();
     DxfPoint RD3();
     DxfPoint BD2();
@@ -77,6 +84,7 @@ class DwgBits {
     uint64_t bit_ = 0;
     bool overrun_ = false;
     bool r2000_;
+    bool r2004_;
 };
 
 // The object CRC: CRC-16 (polynomial 0xA001, reflected) from a seed.

@@ -198,6 +198,7 @@ void Insert(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& out)
     const double rotation = bits.BD();
     const DxfPoint normal = bits.BD3();
     const bool attributes = bits.B();
+    if (attributes && bits.R2004()) bits.BL();  // how many it owns
     if (attributes) out.Int(66, 1);
     out.Text(2, {});  // the block's name, filled in by the model
     out.Point(10, at);
@@ -433,6 +434,17 @@ void HatchEdges(DwgBits& bits, Out& out) {
 }
 
 void Hatch(DwgBits& bits, DxfEntity& entity, Out& out) {
+    if (bits.R2004()) {  // a gradient, drawn as its boundary
+        bits.BL(), bits.BL();
+        bits.BD(), bits.BD();
+        bits.BL();
+        bits.BD();
+        const uint32_t colours = bits.BL();
+        for (uint32_t i = 0; i < colours && !bits.Overrun(); ++i) {
+            bits.BD(), bits.BS(), bits.BL(), bits.RC();
+        }
+        bits.TV();
+    }
     const double elevation = bits.BD();
     const DxfPoint normal = bits.BD3();
     const std::string name = bits.TV();
@@ -593,7 +605,8 @@ DwgEntityRefs ReadEntityRefs(const DwgObject& object, const std::string& type, D
     bits.Seek(object.handleBits);
     if (object.entityMode == 0) refs.owner = bits.H().Resolve(self);
     for (uint32_t i = 0; i < object.reactors && !bits.Overrun(); ++i) bits.H();
-    bits.H();  // extension dictionary
+    if (!object.noDictionary) bits.H();  // extension dictionary
+    if (object.colourHandle) bits.H();
     if (!bits.R2000()) {
         refs.layer = bits.H().Resolve(self);
         if (!object.byLayerLinetype) bits.H();

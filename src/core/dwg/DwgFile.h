@@ -1,5 +1,6 @@
 #pragma once
-// The container of an R13, R14 or R2000 drawing (release codes 1012, 1014, 1015):
+// The container of an R13, R14 or R2000 drawing (release codes 1012, 1014, 1015), and the
+// objects of R2004 (1018) too:
 //
 //   0x00  6 bytes   "AC1015"
 //   0x13  RS        code page
@@ -14,13 +15,20 @@
 //   object          MS size, then its bits: BS type, (R2000) RL bits up to its handles, H its
 //                   handle, extended data, ..., its handle references; RS CRC over MS and data
 //
+// From R2004 (1018) the same classes, map and objects lie in the sections AcDb:Classes,
+// AcDb:Handles and AcDb:AcDbObjects of the paged container (DwgPages.h), offsets counted in
+// the expanded AcDbObjects; classes gain a few fields, objects a few bits.
+//
 // Objects are read one at a time where they lie, through a window over the source.
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "dwg/DwgBits.h"
+#include "dwg/DwgPages.h"
 
 class ByteSource;
 
@@ -35,6 +43,9 @@ struct DwgObject {
     bool noLinks = true, byLayerLinetype = true;
     uint8_t linetypeFlags = 0, plotStyleFlags = 0;
     int colour = 256;
+    std::optional<uint32_t> trueColour;
+    bool noDictionary = false;  // R2004: no extension dictionary handle
+    bool colourHandle = false;  // R2004: a colour book handle follows the dictionary's
 };
 
 class DwgFile {
@@ -54,7 +65,8 @@ class DwgFile {
     explicit DwgFile(ByteSource& source);
 
     const std::string& ReleaseCode() const { return release_; }
-    bool R2000() const { return r2000_; }
+    bool R2000() const { return r2000_; }  // R2000 or later
+    bool R2004() const { return r2004_; }
     uint16_t CodePage() const { return codePage_; }
     const std::vector<Location>& Objects() const { return objects_; }  // in handle order
     bool MapComplete() const { return mapComplete_; }
@@ -69,13 +81,15 @@ class DwgFile {
     bool IsEntityType(uint16_t type) const;
 
   private:
-    void ReadClasses(uint32_t offset, uint32_t size);
-    void ReadObjectMap(uint32_t offset, uint32_t size);
+    void ReadClasses(std::span<const uint8_t> data);
+    void ReadObjectMap(ByteSource& in, uint64_t offset);
     std::span<const uint8_t> Bytes(uint64_t offset, uint64_t size);
 
-    ByteSource& source_;
+    std::unique_ptr<DwgPages> pages_;
+    std::unique_ptr<ByteSource> objectSection_;
+    ByteSource* source_;  // where the objects lie
     std::string release_;
-    bool r2000_ = false;
+    bool r2000_ = false, r2004_ = false;
     uint16_t codePage_ = 0;
     std::vector<Class> classes_;
     std::vector<Location> objects_;

@@ -53,7 +53,7 @@ bool DwgModel::Reads(ByteSource& source) {
     std::array<uint8_t, 6> magic{};
     source.Read(0, magic);
     const std::string code(magic.begin(), magic.end());
-    return code == "AC1012" || code == "AC1014" || code == "AC1015";
+    return code == "AC1012" || code == "AC1014" || code == "AC1015" || code == "AC1018";
 }
 
 DwgModel::DwgModel(ByteSource& source) : file_(source) {
@@ -143,7 +143,8 @@ void DwgModel::ReadTable(const DwgObject& object, DwgBits& bits) {
         block.flags |= bits.B() ? 2 : 0;
         block.flags |= bits.B() ? 4 : 0;
         block.flags |= bits.B() ? 8 : 0;
-        if (file_.R2000()) bits.B();  // loaded
+        if (file_.R2000()) bits.B();   // loaded
+        if (file_.R2004()) bits.BL();  // objects it owns
         block.base = bits.BD3();
         if (!bits.Overrun()) tables_.blocks.push_back(std::move(block));
     } else if (object.type == kLayer) {
@@ -160,7 +161,7 @@ void DwgModel::ReadTable(const DwgObject& object, DwgBits& bits) {
             layer.frozen = bits.B();
             bits.B(), bits.B(), bits.B();
         }
-        const int colour = bits.CMC();
+        const int colour = bits.CMC(&layer.trueColour);
         if (colour < 0) layer.off = true;
         layer.colour = colour < 0 ? -colour : colour;
         if (bits.Overrun()) return;
@@ -193,6 +194,7 @@ bool DwgModel::Entity(const Entry& entry, DxfEntity& entity) {
     entity.type = DwgEntityType(file_, object.type);
     entity.handle = Hex(object.handle);
     entity.colour = object.colour < 0 ? -object.colour : object.colour;
+    entity.trueColour = object.trueColour;
     entity.paperSpace = object.entityMode == 1;
     DwgBits handles = bits;  // the references are read apart: data cut short spoils no name
     DecodeEntityData(object, bits, entity);

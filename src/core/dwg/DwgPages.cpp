@@ -179,6 +179,31 @@ const DwgPages::Section* DwgPages::Find(const std::string& name) const {
     return nullptr;
 }
 
+void DwgPages::ReadPage(const Section& section, const Page& page, std::span<uint8_t> out) {
+    uint64_t address = 0;
+    uint32_t size = 0;
+    if (!PageAddress(page.id, address, size) || !source_.Fits(address, 32)) {
+        Damaged("no data page");
+    }
+    std::array<uint8_t, 32> head{};
+    source_.Read(address, head);
+    const uint32_t mask = kDataPageMask ^ static_cast<uint32_t>(address);
+    uint32_t fields[8];
+    for (int i = 0; i < 8; ++i) fields[i] = bytes::LoadU32(head.data() + 4 * i) ^ mask;
+    const uint32_t packed = fields[2];
+    if (fields[0] != kDataPageType || packed > kMaxDataPage ||
+        !source_.Fits(address + 32, packed)) {
+        Damaged("data page");
+    }
+    std::vector<uint8_t> in(packed);
+    source_.Read(address + 32, in);
+    if (section.compressed) {
+        DwgDecompress(in, out);
+    } else {
+        std::copy_n(in.begin(), std::min(in.size(), out.size()), out.begin());
+    }
+}
+
 std::vector<uint8_t> DwgPages::Read(const Section& section, std::size_t cap) {
     // Each page expands to the section's page size, zeros after its data; the section's own
     // size then cuts the whole.
@@ -190,34 +215,60 @@ std::vector<uint8_t> DwgPages::Read(const Section& section, std::size_t cap) {
     }
     if (total > cap) Damaged("section too large");
     std::vector<uint8_t> data(static_cast<std::size_t>(total));
-    std::vector<uint8_t> in;
     for (const Page& page : section.pages) {
-        uint64_t address = 0;
-        uint32_t size = 0;
-        if (!PageAddress(page.id, address, size) || !source_.Fits(address, 32)) {
-            Damaged("no data page");
-        }
-        std::array<uint8_t, 32> head{};
-        source_.Read(address, head);
-        const uint32_t mask = kDataPageMask ^ static_cast<uint32_t>(address);
-        uint32_t fields[8];
-        for (int i = 0; i < 8; ++i) fields[i] = bytes::LoadU32(head.data() + 4 * i) ^ mask;
-        const uint32_t packed = fields[2];
-        if (fields[0] != kDataPageType || packed > kMaxDataPage ||
-            !source_.Fits(address + 32, packed)) {
-            Damaged("data page");
-        }
-        const std::span<uint8_t> out(
-            data.data() + page.offset,
-            static_cast<std::size_t>(std::min(pageSize, total - page.offset)));
-        in.resize(packed);
-        source_.Read(address + 32, in);
-        if (section.compressed) {
-            DwgDecompress(in, out);
-        } else {
-            std::copy_n(in.begin(), std::min(in.size(), out.size()), out.begin());
-        }
+        ReadPage(section, page,
+                 std::span(data).subspan(
+                     static_cast<std::size_t>(page.offset),
+                     static_cast<std::size_t>(std::min(pageSize, total - page.offset))));
     }
     data.resize(static_cast<std::size_t>(section.size));
     return data;
+}
+
+namespace {
+constexpr std::size_t kCachedPages = 4;
+}
+
+DwgSectionSource::DwgSectionSource(DwgPages& pages, const DwgPages::Section& section)
+    : ByteSource(section.size),
+      pages_(pages),
+      section_(section),
+      pageSize_(std::min<uint64_t>(section.pageSize, kMaxDataPage)),
+      cache_(kCachedPages) {
+    std::sort(section_.pages.begin(), section_.pages.end(),
+              [](const DwgPages::Page& a, const DwgPages::Page& b) { return a.offset < b.offset; });
+}
+
+const std::vector<uint8_t>& DwgSectionSource::PageAt(std::size_t index) {
+    for (const Cached& cached : cache_) {
+        if (cached.index == index) return cached.bytes;
+    }
+    Cached& slot = cache_[next_++ % cache_.size()];
+    slot.index = SIZE_MAX;
+    slot.bytes.assign(static_cast<std::size_t>(pageSize_), 0);
+    pages_.ReadPage(section_, section_.pages[index], slot.bytes);
+    slot.index = index;
+    return slot.bytes;
+}
+
+bool DwgSectionSource::ReadAt(uint64_t offset, std::span<uint8_t> out) {
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const uint64_t at = offset + done;
+        // The last page starting at or before `at`; a gap between pages reads as zeros.
+        const auto it =
+            std::upper_bound(section_.pages.begin(), section_.pages.end(), at,
+                             [](uint64_t o, const DwgPages::Page& p) { return o < p.offset; });
+        if (it == section_.pages.begin()) return false;
+        const std::size_t index = static_cast<std::size_t>(it - section_.pages.begin()) - 1;
+        const uint64_t inPage = at - section_.pages[index].offset;
+        if (inPage >= pageSize_) return false;
+        const auto& page = PageAt(index);
+        const std::size_t count =
+            static_cast<std::size_t>(std::min<uint64_t>(pageSize_ - inPage, out.size() - done));
+        std::copy_n(page.begin() + static_cast<std::ptrdiff_t>(inPage), count,
+                    out.begin() + static_cast<std::ptrdiff_t>(done));
+        done += count;
+    }
+    return true;
 }

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-class ByteSource;
+#include "preview/ByteSource.h"
 
 // Decompresses `in` into `out`, which has the size the data claims; returns the bytes written.
 // The damaged-DWG error for codes that read past `in`, copy from before the start, or write
@@ -49,6 +49,8 @@ class DwgPages {
     const Section* Find(const std::string& name) const;
     // A whole section, decompressed: at most `cap` bytes, else the damaged-DWG error.
     std::vector<uint8_t> Read(const Section& section, std::size_t cap);
+    // One page of a section into `out`, which has the section's page size.
+    void ReadPage(const Section& section, const Page& page, std::span<uint8_t> out);
 
   private:
     std::vector<uint8_t> SystemPage(uint32_t id, uint32_t type);
@@ -57,4 +59,25 @@ class DwgPages {
     ByteSource& source_;
     std::vector<std::pair<uint32_t, std::pair<uint64_t, uint32_t>>> pages_;  // id: address, size
     std::vector<Section> sections_;
+};
+
+// A section as a ByteSource: its pages expanded when a read needs them, a few kept. What the
+// object reader reads R2004 objects through, as it reads older drawings' objects from the file.
+class DwgSectionSource final : public ByteSource {
+  public:
+    DwgSectionSource(DwgPages& pages, const DwgPages::Section& section);
+
+  private:
+    bool ReadAt(uint64_t offset, std::span<uint8_t> out) override;
+    const std::vector<uint8_t>& PageAt(std::size_t index);
+
+    DwgPages& pages_;
+    DwgPages::Section section_;  // pages in offset order
+    uint64_t pageSize_;
+    struct Cached {
+        std::size_t index = SIZE_MAX;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Cached> cache_;
+    std::size_t next_ = 0;
 };
