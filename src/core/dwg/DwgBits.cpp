@@ -1,5 +1,6 @@
 #include "dwg/DwgBits.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -275,13 +276,26 @@ DxfPoint DwgBits::DD3(const DxfPoint& fallback) {
     return p;
 }
 
-uint16_t DwgCrc(std::span<const uint8_t> bytes, uint16_t seed) {
-    uint16_t crc = seed;
-    for (const uint8_t byte : bytes) {
-        crc ^= byte;
-        for (int i = 0; i < 8; ++i)
+namespace {
+
+constexpr std::array<uint16_t, 256> kCrcTable = [] {
+    std::array<uint16_t, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        uint16_t crc = static_cast<uint16_t>(byte);
+        for (int i = 0; i < 8; ++i) {
             crc = (crc & 1) ? static_cast<uint16_t>(crc >> 1 ^ 0xA001)
                             : static_cast<uint16_t>(crc >> 1);
+        }
+        table[byte] = crc;
     }
+    return table;
+}();
+
+}  // namespace
+
+uint16_t DwgCrc(std::span<const uint8_t> bytes, uint16_t seed) {
+    uint16_t crc = seed;
+    for (const uint8_t byte : bytes)
+        crc = static_cast<uint16_t>(crc >> 8 ^ kCrcTable[(crc ^ byte) & 0xFF]);
     return crc;
 }

@@ -169,7 +169,7 @@ bool DwgFile::IsEntityType(uint16_t type) const {
            type == 78;
 }
 
-bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits) {
+bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool checkCrc) {
     object = DwgObject{};
     std::span<const uint8_t> whole;
     uint64_t size = 0, sizeBytes = 0;
@@ -185,8 +185,9 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits) {
     }
     if (whole.empty()) return false;
     const auto crcAt = whole.data() + sizeBytes + size;
-    if (ORTHOLUX_DWG_OBJECT_CRC && DwgCrc(whole.first(static_cast<std::size_t>(sizeBytes + size)),
-                                          kCrcSeed) != bytes::LoadU16(crcAt)) {
+    if (ORTHOLUX_DWG_OBJECT_CRC && checkCrc &&
+        DwgCrc(whole.first(static_cast<std::size_t>(sizeBytes + size)), kCrcSeed) !=
+            bytes::LoadU16(crcAt)) {
         return false;
     }
     object_.assign(whole.begin() + static_cast<std::ptrdiff_t>(sizeBytes), whole.end() - 2);

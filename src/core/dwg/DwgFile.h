@@ -77,7 +77,8 @@ class DwgFile {
     // Reads the object at `offset` into `bits` and its common start into `object`; false when
     // it does not lie in the file, fails its CRC or ends inside its common fields. `bits`
     // refers to a buffer the next call replaces.
-    bool ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits);
+    // `checkCrc` false: an object whose CRC was checked once already (reading the index).
+    bool ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool checkCrc = true);
     bool IsEntityType(uint16_t type) const;
 
   private:

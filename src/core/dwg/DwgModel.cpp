@@ -60,7 +60,6 @@ DwgModel::DwgModel(ByteSource& source) : file_(source) {
     tables_.header.releaseCode = file_.ReleaseCode();
     tables_.header.codePage = DwgCodePageName(file_.CodePage());
     Index();
-    file_.ForgetObjectMap();  // the index holds what visits need
     tables_.complete = file_.MapComplete() && unread_ == 0;
 }
 
@@ -68,7 +67,14 @@ void DwgModel::Index() {
     DwgObject object;
     DwgBits bits({}, file_.R2000());
     objects_ = file_.Objects().size();
-    for (const DwgFile::Location& at : file_.Objects()) {
+    // Read in file order, so that the window over the file moves forward; the tables are
+    // then put in handle order, as DXF writes them.
+    std::vector<DwgFile::Location> byOffset = file_.Objects();
+    std::sort(
+        byOffset.begin(), byOffset.end(),
+        [](const DwgFile::Location& a, const DwgFile::Location& b) { return a.offset < b.offset; });
+    file_.ForgetObjectMap();
+    for (const DwgFile::Location& at : byOffset) {
         // An object must carry the handle the map gives it: a map pointing anywhere else,
         // or many times at one object, lies.
         if (!file_.ReadObject(at.offset, object, bits) || object.handle != at.handle) {
@@ -91,6 +97,14 @@ void DwgModel::Index() {
         }
         index_.push_back({group, object.handle, at.offset, object.type});
     }
+    std::sort(layers.begin(), layers.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [handle, layer] : layers) {
+        layerAt_.emplace_back(handle, tables_.layers.size());
+        tables_.layers.push_back(std::move(layer));
+    }
+    std::sort(tables_.blocks.begin(), tables_.blocks.end(),
+              [](const DxfBlock& a, const DxfBlock& b) { return a.record < b.record; });
     // DWG gives every layout's block the name *Paper_Space (the first is the one shown) and
     // anonymous blocks just their kind (*D, *U, *T): numbered here as DXF numbers them, so
     // that a name finds one block.
@@ -148,7 +162,7 @@ void DwgModel::ReadTable(const DwgObject& object, DwgBits& bits) {
         block.base = bits.BD3();
         if (!bits.Overrun()) tables_.blocks.push_back(std::move(block));
     } else if (object.type == kLayer) {
-        if (tables_.layers.size() >= kMaxTableEntries) return;
+        if (layers.size() >= kMaxTableEntries) return;
         DxfLayer layer;
         layer.name = name;
         if (file_.R2000()) {
@@ -165,9 +179,8 @@ void DwgModel::ReadTable(const DwgObject& object, DwgBits& bits) {
         if (colour < 0) layer.off = true;
         layer.colour = colour < 0 ? -colour : colour;
         if (bits.Overrun()) return;
-        layerAt_.emplace_back(object.handle, tables_.layers.size());
-        tables_.layers.push_back(std::move(layer));
-    } else if (SameName(name, "*ACTIVE") && !tables_.activeViewport) {
+        layers.emplace_back(object.handle, std::move(layer));
+    } else if (SameName(name, "*ACTIVE") && object.handle < activeHandle) {
         DxfViewport view;
         view.height = bits.BD();
         const double width = bits.BD();  // DXF gives its ratio to the height
@@ -176,7 +189,7 @@ void DwgModel::ReadTable(const DwgObject& object, DwgBits& bits) {
         view.target = bits.BD3();
         view.direction = bits.BD3();
         view.twist = bits.BD();
-        if (!bits.Overrun()) tables_.activeViewport = view;
+        if (!bits.Overrun()) tables_.activeViewport = view, activeHandle = object.handle;
     }
 }
 
@@ -189,7 +202,7 @@ std::string DwgModel::NameOf(uint64_t handle, bool block) const {
 bool DwgModel::Entity(const Entry& entry, DxfEntity& entity) {
     DwgObject object;
     DwgBits bits({}, file_.R2000());
-    if (!file_.ReadObject(entry.offset, object, bits)) return false;
+    if (!file_.ReadObject(entry.offset, object, bits, false)) return false;
     entity = DxfEntity{};
     entity.type = DwgEntityType(file_, object.type);
     entity.handle = Hex(object.handle);

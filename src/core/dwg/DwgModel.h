@@ -55,5 +55,8 @@ class DwgModel {
     std::vector<std::pair<uint64_t, std::size_t>> layerAt_, blockAt_;  // by handle
     std::vector<std::string> blockNames_;
     uint64_t model_ = 0, paper_ = 0;
+    // While indexing: the layers with their handles, and the first active view's handle.
+    std::vector<std::pair<uint64_t, DxfLayer>> layers;
+    uint64_t activeHandle = UINT64_MAX;
     std::size_t unread_ = 0, objects_ = 0;
 };
