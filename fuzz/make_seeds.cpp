@@ -13,6 +13,7 @@
 
 #include "CompactInput.h"
 #include "DrawingBuilder.h"
+#include "DwgCompact.h"
 #include "DxfBuilder.h"
 #include "LongPathInput.h"
 #include "PngThumbnailInput.h"
@@ -403,6 +404,17 @@ int main(int argc, char** argv) {
         }
     }
     WriteThumbnailPathSeeds(thumbnails);
+    // The R13-R2000 drawings made small enough for the targets' 16 KiB inputs.
+    Corpus dwg(out, "dwg_read");
+    if (argc > 4) {
+        const fs::path more = fs::path(argv[4]) / ".." / "dwg-more" / "entities-2000";
+        for (const fs::path& file :
+             {fs::path(argv[4]) / "example_r13.dwg", fs::path(argv[4]) / "example_r14.dwg",
+              fs::path(argv[4]) / "example_2000.dwg", more / "Line.dwg", more / "TS1.dwg",
+              more / "PolyLine3D.dwg", more / "entities-2d.dwg", more / "Leader.dwg"}) {
+            if (fs::exists(file)) dwg.Add(dwgtest::CompactDwg(ReadFile(file), 16000));
+        }
+    }
     Corpus dxf(out, "dxf_read");
     WriteDxfSeeds(dxf, argc > 4 ? fs::path(argv[4]) / ".." / "dxf" : fs::path());
     for (const bmptest::Bmp& bmp : SyntheticBmps()) bmps.Add(bmp.Build());
@@ -467,6 +479,9 @@ int main(int argc, char** argv) {
                                             "nan",
                                             std::string("AutoCAD Binary DXF\r\n\x1a\0", 22),
                                             std::string("\x80\x03", 2)});
+    WriteDictionary(out / "dwg_read.dict", {"AC1012", "AC1014", "AC1015", std::string("\0\2", 2),
+                                            std::string("\x40\x01", 2), "*Model_Space",
+                                            "*ACTIVE"});
     WriteDictionary(out / "command_line.dict", {"\"", "\"\"", " ", "\t", "\x95\x5C"});
     WriteDictionary(out / "long_path.dict", {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "\xE0\x5C",
                                              "\xFB\x5C", "~1", "C:"});

@@ -27,8 +27,9 @@ constexpr KindWords kKinds[] = {
     {"invalid registry type", nullptr},
     {"registry read failed", nullptr},
     {"damaged DXF", msg::kDamagedDxf},
+    {"damaged DWG", msg::kDamagedDwg},
 };
-static_assert(std::size(kKinds) == static_cast<std::size_t>(ErrorKind::DamagedDxf) + 1);
+static_assert(std::size(kKinds) == static_cast<std::size_t>(ErrorKind::DamagedDwg) + 1);
 
 const KindWords& WordsOf(ErrorKind kind) { return kKinds[static_cast<std::size_t>(kind)]; }
 

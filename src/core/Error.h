@@ -23,6 +23,7 @@ enum class ErrorKind {
     InvalidRegistryType,    // the registry value (Detail()) is not a string
     RegistryReadFailed,     // the registry value (Detail()) could not be read
     DamagedDxf,             // a DXF drawing that cannot be read; what failed (Detail()), for logs
+    DamagedDwg,             // a DWG drawing whose geometry cannot be read; what failed (Detail())
 };
 
 class AppError : public std::runtime_error {
@@ -43,6 +44,7 @@ class AppError : public std::runtime_error {
         return {ErrorKind::RegistryReadFailed, name, 0};
     }
     static AppError DamagedDxf(const std::string& what) { return {ErrorKind::DamagedDxf, what, 0}; }
+    static AppError DamagedDwg(const std::string& what) { return {ErrorKind::DamagedDwg, what, 0}; }
 
     ErrorKind Kind() const { return kind_; }
     // The kind's argument: a path, a value's name, or a text of the system or a decoder.
@@ -82,8 +84,9 @@ inline constexpr char kNoDesktopFolder[] =
     "デスクトップフォルダが見つからないため、ショートカットを作成できません";
 inline constexpr char kInvalidRegistryType[] = "'%s' のデータ型が不正です";
 inline constexpr char kRegistryReadFailed[] = "'%s' の取得に失敗しました";
-// Only the tools read DXF drawings so far: their language.
+// Only the tools read drawing geometry so far: their language.
 inline constexpr char kDamagedDxf[] = "damaged DXF drawing";
+inline constexpr char kDamagedDwg[] = "damaged DWG drawing";
 }  // namespace msg
 
 // The message the system shows for `error`, in Shift-JIS: what the error box and the tools

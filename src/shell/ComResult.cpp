@@ -13,6 +13,7 @@ HRESULT ResultOf(ErrorKind kind, HRESULT streamFailure) {
     switch (kind) {
         case ErrorKind::DamagedPng:
         case ErrorKind::DamagedDxf:
+        case ErrorKind::DamagedDwg:
             return kDamaged;  // the decoder's verdict on bytes that were read
         case ErrorKind::OutOfMemory:
             return FAILED(streamFailure) ? streamFailure : E_OUTOFMEMORY;

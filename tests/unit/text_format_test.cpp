@@ -37,6 +37,7 @@ TEST(ErrorText, EachKindInTheSystemsWords) {
         {AppError::RegistryRead("Desktop"), "'Desktop' の取得に失敗しました"},
         {PngError("damaged PNG thumbnail: size"), "damaged PNG thumbnail: size"},
         {AppError::DamagedDxf("group code"), "damaged DXF drawing"},
+        {AppError::DamagedDwg("object map"), "damaged DWG drawing"},
     };
     for (const auto& row : rows) EXPECT_EQ(ErrorText(row.error), row.text) << row.error.what();
     EXPECT_EQ(PngError("x").Kind(), ErrorKind::DamagedPng);

@@ -51,6 +51,7 @@ struct DxfBlock {
     DxfPoint base;
     int flags = 0;
     uint64_t begin = 0, end = 0;  // the byte range of its entities, up to its ENDBLK
+    uint64_t record = 0;          // DWG: the handle of its block record
 };
 
 struct DxfEntity {

@@ -1,0 +1,57 @@
+// The DWG object reader over any bytes: the damaged-DWG or stream-read error, or a model whose
+// every visit ends, with each entity within its pair cap. The same bytes also go through the
+// R2004 decompressor as compressed data, whose output must stay in its room. Seeds are real
+// drawings made small (tests/support/DwgCompact.h); this build skips the object CRC so that
+// mutations reach the decoders.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "dwg/DwgModel.h"
+#include "dwg/DwgPages.h"
+#include "dxf/DxfShapes.h"
+#include "preview/ByteSource.h"
+
+namespace {
+
+void CheckEntity(const DxfEntity& entity) {
+    FUZZ_CHECK(entity.pairs.size() <= kMaxDxfEntityPairs);
+    DecodeLine(entity), DecodeCircle(entity), DecodeArc(entity), DecodePoint(entity);
+    DecodeText(entity), DecodeInsert(entity), DecodeLwPolyline(entity);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    std::vector<uint8_t> room(size * 4 + 64);
+    try {
+        FUZZ_CHECK(DwgDecompress(std::span(data, size), room) <= room.size());
+    } catch (const AppError& error) {
+        FUZZ_CHECK(error.Kind() == ErrorKind::DamagedDwg);
+    }
+    MemorySource source(std::span(data, size));
+    try {
+        DwgModel model(source);
+        // An object takes at least 4 bytes (its size, type bits and CRC).
+        FUZZ_CHECK(model.Entities() <= size / 4);
+        std::size_t visited = 0;
+        const auto visit = [&](const DxfEntity& entity) {
+            ++visited;
+            CheckEntity(entity);
+        };
+        model.ModelEntities(visit);
+        model.PaperEntities(visit);
+        for (const DxfBlock& block : model.Tables().blocks) {
+            FUZZ_CHECK(model.Tables().FindBlock(block.name) != nullptr);
+            model.BlockEntities(block, visit);
+        }
+        // An entity is met in its owner's list, which is visited twice for the spaces (as a
+        // space and as a block), and a child once more in each visit of its parent's list.
+        FUZZ_CHECK(visited <= 4 * model.Entities());
+    } catch (const AppError& error) {
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::DamagedDwg, ErrorKind::StreamRead}));
+    }
+    return 0;
+}
