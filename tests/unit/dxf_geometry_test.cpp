@@ -305,6 +305,185 @@ TEST(DxfGeometry, KindsGiveTheirPoints) {
         EXPECT_EQ(Describe(OutlinesOfPairs(row.pairs, 0.01)), row.outlines) << row.name;
     }
 }
+
+// Paths of every kind in one pattern hatch: a polyline square with bulges, a circle of one arc
+// edge, a clockwise arc between lines, an ellipse edge, a spline edge.
+TEST(DxfGeometry, HatchPathsOfEveryEdge) {
+    const Pairs hatch = {
+        {0, "HATCH"}, {70, "0"}, {91, "5"},
+        {92, "3"}, {72, "1"}, {73, "1"}, {93, "2"}, {10, "-2"}, {20, "0"}, {42, "1"}, {10, "2"}, {20, "0"}, {42, "1"}, {97, "0"},
+        {92, "16"}, {93, "1"}, {72, "2"}, {10, "0"}, {20, "0"}, {40, "1"}, {50, "0"}, {51, "360"}, {73, "1"}, {97, "0"},
+        {92, "0"}, {93, "4"}, {72, "1"}, {10, "0"}, {20, "0"}, {11, "2"}, {21, "0"},
+        {72, "2"}, {10, "2"}, {20, "1"}, {40, "1"}, {50, "90"}, {51, "270"}, {73, "0"},
+        {72, "1"}, {10, "2"}, {20, "2"}, {11, "0"}, {21, "2"}, {72, "1"}, {10, "0"}, {20, "2"}, {11, "0"}, {21, "0"},
+        {97, "1"}, {330, "2A"},
+        {92, "0"}, {93, "1"}, {72, "3"}, {10, "5"}, {20, "0"}, {11, "2"}, {21, "0"}, {40, "0.5"}, {50, "0"}, {51, "90"}, {73, "1"},
+        {92, "0"}, {93, "1"}, {72, "4"}, {94, "3"}, {73, "0"}, {74, "0"}, {95, "8"}, {96, "4"}, {40, "0"}, {40, "0"},
+        {40, "0"}, {40, "0"}, {40, "1"}, {40, "1"}, {40, "1"}, {40, "1"}, {10, "0"}, {20, "0"}, {10, "1"}, {20, "3"},
+        {10, "3"}, {20, "3"}, {10, "4"}, {20, "0"}, {97, "0"}, {97, "0"},
+        {75, "1"}, {76, "1"}, {98, "1"}, {10, "9"}, {20, "9"}};
+    const double tolerance = 0.001;
+    const DxfOutlines out = OutlinesOfPairs(hatch, tolerance);
+    ASSERT_EQ(out.runs.size(), 5u);
+    for (const DxfRun& ring : out.runs) {
+        EXPECT_TRUE(ring.closed);
+        EXPECT_GT(ring.points.size(), 8u);
+    }
+    const double pi = std::acos(-1.0);
+    // Two half turns of radius 2 about the origin.
+    const Curve circle2 = [](double t) { return DxfPoint{2 * std::cos(t), 2 * std::sin(t), 0}; };
+    const Curve circle1 = [](double t) { return DxfPoint{std::cos(t), std::sin(t), 0}; };
+    const Curve ellipse = [](double t) { return DxfPoint{5 + 2 * std::cos(t), std::sin(t), 0}; };
+    const Curve bezier = [](double t) {
+        const DxfPoint c[4] = {{0, 0, 0}, {1, 3, 0}, {3, 3, 0}, {4, 0, 0}};
+        return Bezier3(c, t);
+    };
+    for (const DxfPoint& p : out.runs[0].points) EXPECT_LT(DistanceToCurve(circle2, 0, 2 * pi, p), 1e-9);
+    for (const DxfPoint& p : out.runs[1].points) EXPECT_LT(DistanceToCurve(circle1, 0, 2 * pi, p), 1e-9);
+    // The clockwise edge bulges into the square, through (1, 1), and the ring never jumps.
+    const auto& notch = out.runs[2].points;
+    double nearest = 1, longest = 0;
+    for (std::size_t i = 0; i < notch.size(); ++i) {
+        nearest = std::min(nearest, Distance(notch[i], {1, 1, 0}));
+        longest = std::max(longest, Distance(notch[i], notch[(i + 1) % notch.size()]));
+    }
+    EXPECT_LT(nearest, 1e-9);
+    EXPECT_LE(longest, 2 + 1e-9);
+    // The ellipse edge's angles are true angles: 90 degrees ends at the minor axis' end.
+    EXPECT_LT(Distance(out.runs[3].points.back(), {5, 1, 0}), 1e-9);
+    for (const DxfPoint& p : out.runs[3].points) EXPECT_LT(DistanceToCurve(ellipse, 0, pi / 2, p), 1e-9);
+    // The spline edge, and its 97 of fit data told from the path's.
+    for (const DxfPoint& p : out.runs[4].points) EXPECT_LT(DistanceToCurve(bezier, 0, 1, p), 1e-9);
+
+    // The same paths solid: one area, the inner circle a hole of the outer one.
+    Pairs solid = hatch;
+    solid[1].second = "1";
+    const DxfOutlines filled = OutlinesOfPairs(solid, tolerance);
+    ASSERT_EQ(filled.areas.size(), 1u);
+    EXPECT_EQ(filled.areas[0].rings.size(), 5u);
+    EXPECT_TRUE(filled.runs.empty());
+}
+
+// Bounded and finite whatever the entity claims: every point finite, no more than `most`.
+TEST(DxfGeometry, HostileEntitiesStayBounded) {
+    Pairs manyBulges = {{0, "LWPOLYLINE"}, {90, "2147483647"}};
+    for (int i = 0; i < 80000; ++i) {
+        manyBulges.insert(manyBulges.end(), {{10, std::to_string(i)}, {20, "0"}, {42, "1"}});
+    }
+    const struct {
+        const char* name;
+        Pairs pairs;
+        double tolerance;
+        std::size_t least, most;
+    } rows[] = {
+        {"radius 1e308", {{0, "ARC"}, {40, "1e308"}, {50, "1e308"}, {51, "-1e308"}}, 1e-3, 4, 1025},
+        {"centre and radius 1e308", {{0, "CIRCLE"}, {10, "1e308"}, {40, "1e308"}}, 1e-3, 1, 1024},
+        {"no tolerance", {{0, "CIRCLE"}, {40, "1"}}, 0, 1024, 1024},
+        {"negative tolerance", {{0, "CIRCLE"}, {40, "1"}}, -1, 1024, 1024},
+        {"tolerance past the radius", {{0, "CIRCLE"}, {40, "1"}}, 1e308, 4, 4},
+        {"infinite tolerance", {{0, "CIRCLE"}, {40, "1"}}, std::numeric_limits<double>::infinity(), 4, 4},
+        {"bulge 1e308", {{0, "LWPOLYLINE"}, {10, "0"}, {20, "0"}, {42, "1e308"}, {10, "1"}, {20, "0"}}, 1e-3, 2, 1025},
+        {"bulge below the smallest normal", {{0, "LWPOLYLINE"}, {10, "0"}, {42, "1e-310"}, {10, "1"}}, 1e-3, 2, 2},
+        {"bulge chord of 1e308 both ways", {{0, "LWPOLYLINE"}, {10, "-1e308"}, {42, "1"}, {10, "1e308"}}, 1e-3, 1, 2},
+        {"80000 bulges at a fine tolerance", manyBulges, 1e-12, 80000, 80000 + kMaxDxfEntityPairs},
+        {"ellipse of ratio 0", {{0, "ELLIPSE"}, {11, "1"}, {40, "0"}}, 1e-3, 4, 1024},
+        {"ellipse of 1e308 axes", {{0, "ELLIPSE"}, {11, "1e308"}, {21, "1e308"}, {40, "1e308"}}, 1e-3, 0, 1024},
+        {"spline of degree 0", {{0, "SPLINE"}, {71, "0"}, {40, "0"}, {40, "1"}, {10, "0"}, {10, "1"}}, 1e-3, 2, 2},
+        {"spline of degree 1000", {{0, "SPLINE"}, {71, "1000"}, {10, "0"}, {10, "1"}}, 1e-3, 2, 2},
+        {"spline with a zero weight",
+         {{0, "SPLINE"}, {71, "1"}, {40, "0"}, {40, "0"}, {40, "1"}, {40, "1"}, {10, "0"}, {41, "0"}, {10, "1"}, {41, "1"}},
+         1e-3, 2, 2},
+        {"spline whose knots span past a double",
+         {{0, "SPLINE"}, {71, "1"}, {40, "-1e308"}, {40, "-1e308"}, {40, "1e308"}, {40, "1e308"}, {10, "0"}, {10, "1"}},
+         1e-3, 2, 2},
+        {"spline claiming 32767 knots and points", {{0, "SPLINE"}, {72, "32767"}, {73, "32767"}, {10, "0"}}, 1e-3, 1, 1},
+        {"polyface past its vertices",
+         Concat({{{0, "POLYLINE"}, {70, "64"}}, Vertex("0", "0", "0", "192"), Face(-32768, 32767, 1), {{0, "SEQEND"}}}),
+         1e-3, 0, 0},
+        {"mesh claiming 32767 x 32767",
+         Concat({{{0, "POLYLINE"}, {70, "16"}, {71, "32767"}, {72, "32767"}}, Vertex("0", "0", "0", "64"),
+                 Vertex("1", "0", "0", "64"), {{0, "SEQEND"}}}),
+         1e-3, 2, 2},
+        {"hatch claiming 2^31 paths and edges",
+         {{0, "HATCH"}, {91, "2147483647"}, {92, "1"}, {93, "2147483647"}, {72, "4"}, {95, "2147483647"},
+          {96, "2147483647"}, {40, "0"}, {10, "1e308"}, {20, "1e308"}, {72, "2"}, {40, "1e308"}},
+         1e-3, 1, 1025 + 2},
+        {"mline parameters before any vertex", {{0, "MLINE"}, {74, "2"}, {41, "1"}, {41, "1"}}, 1e-3, 0, 0},
+        {"image of 1e308 pixels", {{0, "IMAGE"}, {11, "1e308"}, {12, "1e308"}, {13, "1e308"}, {23, "1e308"}}, 1e-3, 0, 4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const DxfOutlines out = OutlinesOfPairs(row.pairs, row.tolerance);
+        std::size_t points = 0;
+        const auto count = [&](const DxfRun& run) {
+            for (const DxfPoint& p : run.points) {
+                EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+            }
+            points += run.points.size();
+        };
+        for (const DxfRun& run : out.runs) count(run);
+        for (const DxfArea& area : out.areas) for (const DxfRun& ring : area.rings) count(ring);
+        EXPECT_GE(points, row.least);
+        EXPECT_LE(points, row.most);
+    }
+}
 // clang-format on
+
+// Every entity of the kinds drawn here, in every real drawing and its blocks, gives outlines.
+TEST(DxfGeometry, RealDrawingsEveryEntityGivesOutlines) {
+    const std::set<std::string> drawn = {"LINE", "POINT", "CIRCLE", "ARC", "ELLIPSE", "LWPOLYLINE",
+                                         "POLYLINE", "SPLINE", "HELIX", "SOLID", "TRACE", "3DFACE",
+                                         "HATCH", "MLINE", "LEADER", "IMAGE", "WIPEOUT"};
+    const auto dir = DxfFixturesDir();
+    if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no DXF fixtures at " << dir;
+    std::set<std::string> met;
+    std::size_t bodies = 0;
+    for (const auto& folder : {dir, dir / "entities-2007"}) {
+        for (const auto& file : std::filesystem::directory_iterator(folder)) {
+            if (file.path().extension() != ".dxf") continue;
+            SCOPED_TRACE(file.path().filename().string());
+            const auto bytes = ReadFileBytes(file.path());
+            MemorySource source(bytes);
+            std::vector<DxfEntity> entities;
+            const auto keep = [&](const DxfEntity& e) { entities.push_back(e); };
+            const DxfDrawing drawing = ReadDxf(source, keep);
+            for (const DxfBlock& block : drawing.blocks) ReadDxfBlock(source, block, keep);
+            for (const auto& [type, out] : OutlinesOfAll(entities, 0.01)) {
+                bodies += out.skippedBodies;
+                if (!drawn.contains(type)) continue;
+                met.insert(type);
+                EXPECT_FALSE(out.runs.empty() && out.areas.empty()) << type;
+            }
+        }
+    }
+    EXPECT_EQ(met.size(), drawn.size() - 1);  // no TRACE among them
+    EXPECT_GT(bodies, 0u);
+}
+
+// The helix of entities-2007 is a spline through its turns: its own data, after the spline's,
+// gives the axis' base point (10), the start point (11) and the top radius (40); the radius
+// grows with the height from the start's to the top's, over a height of 1.
+TEST(DxfGeometry, HelixStaysOnItsCone) {
+    const auto path = DxfFixturesDir() / "entities-2007" / "Helix.dxf";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
+    const auto bytes = ReadFileBytes(path);
+    std::vector<DxfEntity> helices;
+    MemorySource source(bytes);
+    ReadDxf(source, [&](const DxfEntity& e) {
+        if (e.type == "HELIX") helices.push_back(e);
+    });
+    ASSERT_EQ(helices.size(), 1u);
+    const auto outlines = OutlinesOfAll(helices, 0.001);
+    ASSERT_EQ(outlines[0].second.runs.size(), 1u);
+    const auto& points = outlines[0].second.runs[0].points;
+    EXPECT_GT(points.size(), 100u);
+    const double axisX = 2.254053240352249, axisY = 13.3778454279583;
+    const double base = std::hypot(3.604312273600513 - axisX, 13.15303857240865 - axisY);
+    const double top = 6.827831659934211;
+    for (const DxfPoint& p : points) {
+        EXPECT_NEAR(std::hypot(p.x - axisX, p.y - axisY), base + (top - base) * p.z, 0.02);
+    }
+    EXPECT_NEAR(points.back().z, 1, 1e-9);
+}
 
 }  // namespace
