@@ -28,8 +28,7 @@ constexpr std::size_t kVertexPairsKept = 4 * kMaxDxfEntityPairs;
 // Tolerances from none through sub-ulp to past any drawing, one picked by the input.
 constexpr double kTolerances[] = {0, -1, 1e-300, 1e-3, 1, 1e300, 0.5};
 
-void CheckOutlines(const DxfEntity& entity, std::span<const DxfEntity> vertices,
-                   double tolerance) {
+void CheckOutlines(const DxfEntity& entity, std::span<const DxfEntity> vertices, double tolerance) {
     std::size_t pairs = entity.pairs.size();
     for (const DxfEntity& vertex : vertices) pairs += vertex.pairs.size();
     DxfOutlines out;

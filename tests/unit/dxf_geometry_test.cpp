@@ -154,6 +154,23 @@ TEST(DxfGeometry, CurvesLieOnTheirTrueCurvesWithinTheTolerance) {
           {10, "3"}, {20, "3"}, {30, "1"}, {10, "4"}, {20, "0"}},
          0.001, [](double t) { return Bezier3(kBezier, t); }, 0, 1, false,
          {{0, 0, 0}, {4, 0, 0}}},
+        {"periodic spline of n + 1 knots round a square",
+         {{0, "SPLINE"}, {70, "3"}, {71, "2"}, {40, "0"}, {40, "1"}, {40, "2"}, {40, "3"},
+          {40, "4"}, {10, "1"}, {20, "0"}, {10, "0"}, {20, "1"}, {10, "-1"}, {20, "0"},
+          {10, "0"}, {20, "-1"}},
+         0.001,
+         [](double t) {  // piecewise quadratic Bezier between the sides' midpoints
+             const DxfPoint c[4] = {{1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
+             const int j = std::min(3, static_cast<int>(t));
+             const double s = t - j;
+             const DxfPoint &a = c[j], &b = c[(j + 1) % 4], &d = c[(j + 2) % 4];
+             const DxfPoint m0{(a.x + b.x) / 2, (a.y + b.y) / 2, 0};
+             const DxfPoint m1{(b.x + d.x) / 2, (b.y + d.y) / 2, 0};
+             const double u = 1 - s;
+             return DxfPoint{u * u * m0.x + 2 * u * s * b.x + s * s * m1.x,
+                             u * u * m0.y + 2 * u * s * b.y + s * s * m1.y, 0};
+         },
+         0, 4, false, {{0.5, 0.5, 0}, {0.5, 0.5, 0}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -306,11 +323,12 @@ TEST(DxfGeometry, KindsGiveTheirPoints) {
     }
 }
 
-// Paths of every kind in one pattern hatch: a polyline square with bulges, a circle of one arc
-// edge, a clockwise arc between lines, an ellipse edge, a spline edge.
+// Paths of every kind in one pattern hatch: a polyline circle of two bulges, a circle of one arc
+// edge, a clockwise arc between lines, an ellipse edge, a spline edge, and a path round a text
+// (drawn only as a hole of a fill).
 TEST(DxfGeometry, HatchPathsOfEveryEdge) {
     const Pairs hatch = {
-        {0, "HATCH"}, {70, "0"}, {91, "5"},
+        {0, "HATCH"}, {70, "0"}, {91, "6"},
         {92, "3"}, {72, "1"}, {73, "1"}, {93, "2"}, {10, "-2"}, {20, "0"}, {42, "1"}, {10, "2"}, {20, "0"}, {42, "1"}, {97, "0"},
         {92, "16"}, {93, "1"}, {72, "2"}, {10, "0"}, {20, "0"}, {40, "1"}, {50, "0"}, {51, "360"}, {73, "1"}, {97, "0"},
         {92, "0"}, {93, "4"}, {72, "1"}, {10, "0"}, {20, "0"}, {11, "2"}, {21, "0"},
@@ -321,6 +339,7 @@ TEST(DxfGeometry, HatchPathsOfEveryEdge) {
         {92, "0"}, {93, "1"}, {72, "4"}, {94, "3"}, {73, "0"}, {74, "0"}, {95, "8"}, {96, "4"}, {40, "0"}, {40, "0"},
         {40, "0"}, {40, "0"}, {40, "1"}, {40, "1"}, {40, "1"}, {40, "1"}, {10, "0"}, {20, "0"}, {10, "1"}, {20, "3"},
         {10, "3"}, {20, "3"}, {10, "4"}, {20, "0"}, {97, "0"}, {97, "0"},
+        {92, "10"}, {72, "0"}, {73, "1"}, {93, "3"}, {10, "7"}, {20, "7"}, {10, "8"}, {20, "7"}, {10, "8"}, {20, "8"}, {97, "0"},
         {75, "1"}, {76, "1"}, {98, "1"}, {10, "9"}, {20, "9"}};
     const double tolerance = 0.001;
     const DxfOutlines out = OutlinesOfPairs(hatch, tolerance);
@@ -360,7 +379,7 @@ TEST(DxfGeometry, HatchPathsOfEveryEdge) {
     solid[1].second = "1";
     const DxfOutlines filled = OutlinesOfPairs(solid, tolerance);
     ASSERT_EQ(filled.areas.size(), 1u);
-    EXPECT_EQ(filled.areas[0].rings.size(), 5u);
+    EXPECT_EQ(filled.areas[0].rings.size(), 6u);
     EXPECT_TRUE(filled.runs.empty());
 }
 

@@ -48,7 +48,8 @@ int DxfChords::Segments(double radius, double sweep) {
     const double least = std::max(1.0, std::ceil(kLeastPerTurn * turns));
     // A chord of angle s is at most r * s^2 / 8 from its arc (1 - cos x <= x^2 / 2).
     double n = std::ceil(std::fabs(sweep) / std::sqrt(8 * tolerance_ / radius));
-    if (!(n <= most)) n = most;  // NaN too: no tolerance, no radius
+    if (!(radius > 0)) n = least;  // a point
+    if (!(n <= most)) n = most;    // NaN too: no tolerance
     if (!(n >= least)) n = least;
     std::size_t segments = static_cast<std::size_t>(n);
     if (!Spend(segments)) {

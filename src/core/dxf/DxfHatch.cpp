@@ -181,7 +181,8 @@ void HatchOutlines(const DxfEntity& entity, DxfChords& chords, DxfOutlines& out)
             ring.pop_back();
         }
         for (DxfPoint& p : ring) p = ocs.ToWorld({p.x, p.y, elevation});
-        if (!ring.empty()) rings.push_back({std::move(ring), true});
+        // A path around a text (flag 8) keeps the text clear of a fill and is never drawn.
+        if (!ring.empty() && (solid || !(type & 8))) rings.push_back({std::move(ring), true});
     }
     if (solid) {
         out.areas.push_back({std::move(rings)});
