@@ -297,8 +297,7 @@ TEST(DxfGeometry, KindsGiveTheirPoints) {
           {24, "0.5"}, {14, "0"}, {24, "-0.5"}, {14, "-0.5"}, {24, "0.5"}},
          "closed 0,0,0 2,0,0 1,2,0"},
         {"region", {{0, "REGION"}, {1, "ACIS"}}, "bodies 1"},
-        {"spline of fit points only", {{0, "SPLINE"}, {11, "0"}, {21, "0"}, {11, "1"}, {21, "1"}, {11, "2"}, {21, "0"}},
-         "0,0,0 1,1,0 2,0,0"},
+        {"spline of two fit points, one twice", {{0, "SPLINE"}, {11, "0"}, {11, "0"}, {11, "2"}}, "0,0,0 2,0,0"},
         {"spline of degree 1", {{0, "SPLINE"}, {71, "1"}, {40, "0"}, {40, "0"}, {40, "1"}, {40, "2"},
                                 {40, "2"}, {10, "0"}, {20, "0"}, {10, "1"}, {20, "1"}, {10, "2"}, {20, "0"}},
          "0,0,0 1,1,0 2,0,0"},
@@ -383,6 +382,30 @@ TEST(DxfGeometry, HatchPathsOfEveryEdge) {
     EXPECT_TRUE(filled.runs.empty());
 }
 
+// Fit points alone: a smooth closed curve through eight points of a circle, within 1% of it.
+TEST(DxfGeometry, FitPointsGiveACurveThroughThem) {
+    Pairs spline = {{0, "SPLINE"}, {70, "1"}};
+    std::vector<DxfPoint> fit;
+    for (int i = 0; i < 8; ++i) {
+        fit.push_back({2 * std::cos(i * std::acos(-1.0) / 4), 2 * std::sin(i * std::acos(-1.0) / 4), 0});
+        char x[40], y[40];
+        std::snprintf(x, sizeof x, "%.17g", fit.back().x);
+        std::snprintf(y, sizeof y, "%.17g", fit.back().y);
+        spline.insert(spline.end(), {{11, x}, {21, y}});
+    }
+    const DxfOutlines out = OutlinesOfPairs(spline, 0.001);
+    ASSERT_EQ(out.runs.size(), 1u);
+    const auto& points = out.runs[0].points;
+    EXPECT_GT(points.size(), 32u);
+    EXPECT_LT(Distance(points.front(), points.back()), 1e-12);
+    for (const DxfPoint& p : points) EXPECT_NEAR(std::hypot(p.x, p.y), 2, 0.02);  // 1% off
+    for (const DxfPoint& f : fit) {
+        double nearest = 1;
+        for (const DxfPoint& p : points) nearest = std::min(nearest, Distance(p, f));
+        EXPECT_EQ(nearest, 0);
+    }
+}
+
 // Bounded and finite whatever the entity claims: every point finite, no more than `most`.
 TEST(DxfGeometry, HostileEntitiesStayBounded) {
     Pairs manyBulges = {{0, "LWPOLYLINE"}, {90, "2147483647"}};
@@ -415,6 +438,7 @@ TEST(DxfGeometry, HostileEntitiesStayBounded) {
         {"spline whose knots span past a double",
          {{0, "SPLINE"}, {71, "1"}, {40, "-1e308"}, {40, "-1e308"}, {40, "1e308"}, {40, "1e308"}, {10, "0"}, {10, "1"}},
          1e-3, 2, 2},
+        {"fit points past a double apart", {{0, "SPLINE"}, {11, "-1e308"}, {11, "1e308"}, {21, "1e308"}, {11, "0"}}, 1e-3, 0, 1025 + 3},
         {"spline claiming 32767 knots and points", {{0, "SPLINE"}, {72, "32767"}, {73, "32767"}, {10, "0"}}, 1e-3, 1, 1},
         {"polyface past its vertices",
          Concat({{{0, "POLYLINE"}, {70, "64"}}, Vertex("0", "0", "0", "192"), Face(-32768, 32767, 1), {{0, "SEQEND"}}}),

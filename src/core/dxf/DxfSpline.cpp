@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "draw/PortableMath.h"
+
 using namespace dxfvec;
 
 namespace {
@@ -81,6 +83,60 @@ class Nurbs {
     std::span<const double> knots_;
 };
 
+double Norm(const DxfPoint& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
+
+// A curve through fit points: cubic pieces whose tangents at each point weigh the chords on
+// either side by the other's length (Bessel's tangents; at open ends, the parabola's through the
+// last three points; the written end tangents where given).
+void ThroughFitPoints(const DxfSpline& spline, DxfChords& chords, std::vector<DxfPoint>& out) {
+    std::vector<DxfPoint> p;
+    for (const DxfPoint& f : spline.fit) {
+        if (p.empty() || Norm(f - p.back()) > 0) p.push_back(f);
+    }
+    const bool closed = spline.closed && p.size() > 2 && Norm(p.back() - p.front()) > 0;
+    if (closed) p.push_back(p.front());
+    const std::size_t n = p.size();
+    if (n < 3) {
+        out.insert(out.end(), p.begin(), p.end());
+        return;
+    }
+    std::vector<double> chord(n - 1);
+    std::vector<DxfPoint> slope(n - 1), tangent(n);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        chord[i] = Norm(p[i + 1] - p[i]);
+        slope[i] = (p[i + 1] - p[i]) * (1 / chord[i]);
+    }
+    const auto bessel = [&](std::size_t before, std::size_t after) {
+        const double a = chord[before], b = chord[after];
+        return (slope[before] * b + slope[after] * a) * (1 / (a + b));
+    };
+    for (std::size_t i = 1; i + 1 < n; ++i) tangent[i] = bessel(i - 1, i);
+    if (closed) {
+        tangent[0] = tangent[n - 1] = bessel(n - 2, 0);
+    } else {
+        tangent[0] = slope[0] * 2 - tangent[1];
+        tangent[n - 1] = slope[n - 2] * 2 - tangent[n - 2];
+        const double start = Norm(spline.startTangent), end = Norm(spline.endTangent);
+        if (start > 0 && std::isfinite(start)) tangent[0] = spline.startTangent * (1 / start);
+        if (end > 0 && std::isfinite(end)) tangent[n - 1] = spline.endTangent * (1 / end);
+    }
+    out.push_back(p[0]);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const DxfPoint m0 = tangent[i] * chord[i], m1 = tangent[i + 1] * chord[i];
+        // As many chords as an arc of the same turn and chord would take.
+        const DxfPoint &a = tangent[i], &b = tangent[i + 1];
+        const DxfPoint cross{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+        const double turn = std::fabs(pmath::Atan2(Norm(cross), a.x * b.x + a.y * b.y + a.z * b.z));
+        const int m = turn > 0 ? chords.Segments(chord[i] / turn, turn) : 1;
+        for (int j = 1; j < m; ++j) {
+            const double u = static_cast<double>(j) / m, u2 = u * u, u3 = u2 * u;
+            out.push_back(p[i] * (2 * u3 - 3 * u2 + 1) + m0 * (u3 - 2 * u2 + u) +
+                          p[i + 1] * (3 * u2 - 2 * u3) + m1 * (u3 - u2));
+        }
+        out.push_back(p[i + 1]);
+    }
+}
+
 }  // namespace
 
 std::optional<DxfSpline> DecodeSpline(const DxfEntity& entity) {
@@ -97,16 +153,23 @@ std::optional<DxfSpline> DecodeSpline(const DxfEntity& entity) {
         if (p.code == 20 && !spline.control.empty()) spline.control.back().y = p.real;
         if (p.code == 30 && !spline.control.empty()) spline.control.back().z = p.real;
         if (p.code == 21 && !spline.fit.empty()) spline.fit.back().y = p.real;
+        if (p.code == 12 || p.code == 22 || p.code == 32) {
+            (p.code == 12   ? spline.startTangent.x
+             : p.code == 22 ? spline.startTangent.y
+                            : spline.startTangent.z) = p.real;
+        }
+        if (p.code == 13 || p.code == 23 || p.code == 33) {
+            (p.code == 13   ? spline.endTangent.x
+             : p.code == 23 ? spline.endTangent.y
+                            : spline.endTangent.z) = p.real;
+        }
         if (p.code == 31 && !spline.fit.empty()) spline.fit.back().z = p.real;
     }
     return spline;
 }
 
 void SplinePoints(const DxfSpline& spline, DxfChords& chords, std::vector<DxfPoint>& out) {
-    if (spline.control.empty()) {
-        out.insert(out.end(), spline.fit.begin(), spline.fit.end());
-        return;
-    }
+    if (spline.control.empty()) return ThroughFitPoints(spline, chords, out);
     std::vector<DxfPoint> control = spline.control;
     std::vector<double> knots = spline.knots;
     std::vector<double> weights = spline.weights;
