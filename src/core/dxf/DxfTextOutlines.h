@@ -8,5 +8,10 @@
 
 #include "dxf/DxfGeometry.h"
 
-// Appends the strokes of `entity` to `out`; nothing for a kind that is no text.
+// Appends the strokes of `entity` to `out`; nothing for a kind that is no text. `codePage` is
+// what TextCodePage gives for the drawing.
 void TextOutlinesOf(const DxfEntity& entity, std::string_view codePage, DxfOutlines& out);
+
+// The encoding of a drawing's text: "$DWGCODEPAGE", or "UTF-8" from R2007 (AC1021) on, whose
+// DXF text is UTF-8 whatever that says.
+std::string_view TextCodePage(const DxfHeader& header);
