@@ -1,5 +1,6 @@
 #include "DxfTextOutlines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -39,7 +40,13 @@ void OwnPairs(const DxfEntity& entity, Field field) {
 
 DxfPoint Scaled(const DxfPoint& a, double k) { return {a.x * k, a.y * k, a.z * k}; }
 DxfPoint Minus(const DxfPoint& a, const DxfPoint& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double Length(const DxfPoint& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
+// Scaled first, so that a vector of huge but finite parts keeps a finite length.
+double Length(const DxfPoint& a) {
+    const double m = std::max({std::fabs(a.x), std::fabs(a.y), std::fabs(a.z)});
+    if (!(m > 0) || !std::isfinite(m)) return m;
+    const double x = a.x / m, y = a.y / m, z = a.z / m;
+    return m * std::sqrt(x * x + y * y + z * z);
+}
 
 // The height a text is drawn at: a missing or unusable one gives 1.
 double UsableHeight(double height) {
@@ -108,7 +115,7 @@ void LineTextOutlines(const DxfEntity& entity, std::string_view codePage, DxfOut
     const int horizontal = t.horizontal >= 0 && t.horizontal <= 5 ? t.horizontal : 0;
     const int vertical = t.vertical >= 0 && t.vertical <= 3 ? t.vertical : 0;
     const DxfPoint span = Minus(t.alignAt, t.at);
-    const double spanLength = std::sqrt(span.x * span.x + span.y * span.y);
+    const double spanLength = Length({span.x, span.y, 0});
     if ((horizontal == 3 || horizontal == 5) && t.hasAlignAt && spanLength > 0 &&
         std::isfinite(spanLength)) {
         // Aligned and fit: the baseline runs from the first point to the second; aligned keeps
