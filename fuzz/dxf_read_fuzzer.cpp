@@ -2,14 +2,17 @@
 // a bounded window, every entity within its pair cap, every block's range re-readable. Input:
 // the drawing in CompactInput.h's form, so entity lists of megabytes, entities of more pairs
 // than the cap and numbers of any size are a few bytes away.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 
 #include "CompactInput.h"
 #include "FuzzCheck.h"
 #include "dxf/DxfReader.h"
 #include "dxf/DxfShapes.h"
+#include "dxf/DxfTextOutlines.h"
 
 namespace {
 
@@ -28,6 +31,19 @@ void CheckEntity(const DxfEntity& entity) {
     DecodeText(entity), DecodeInsert(entity);
 }
 
+// Text in each kind of encoding: single-byte, Shift-JIS, UTF-8, another double-byte page.
+void CheckText(const DxfEntity& entity, uint64_t index) {
+    static const char* const kPages[] = {"ANSI_1252", "ANSI_932", "UTF-8", "ANSI_1251",
+                                         "ANSI_949"};
+    DxfOutlines text;
+    TextOutlinesOf(entity, kPages[index % std::size(kPages)], text);
+    for (const DxfRun& run : text.runs) {
+        for (const DxfPoint& p : run.points) {
+            FUZZ_CHECK(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -38,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         drawing = ReadDxf(source, [&](const DxfEntity& entity) {
             ++entities;
             CheckEntity(entity);
+            CheckText(entity, entities);
         });
     } catch (const AppError& error) {
         FUZZ_CHECK(error.Kind() == ErrorKind::DamagedDxf);
