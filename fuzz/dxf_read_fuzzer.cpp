@@ -33,8 +33,7 @@ void CheckEntity(const DxfEntity& entity) {
 
 // Text in each kind of encoding: single-byte, Shift-JIS, UTF-8, another double-byte page.
 void CheckText(const DxfEntity& entity, uint64_t index) {
-    static const char* const kPages[] = {"ANSI_1252", "ANSI_932", "UTF-8", "ANSI_1251",
-                                         "ANSI_949"};
+    static const char* const kPages[] = {"ANSI_1252", "ANSI_932", "UTF-8", "ANSI_1251", "ANSI_949"};
     DxfOutlines text;
     TextOutlinesOf(entity, kPages[index % std::size(kPages)], text);
     for (const DxfRun& run : text.runs) {

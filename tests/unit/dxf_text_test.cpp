@@ -24,9 +24,12 @@ DxfEntity Entity(const std::string& type, const std::vector<std::pair<int, std::
         DxfPair p;
         p.code = code;
         p.type = DxfTypeOf(code);
-        if (p.type == DxfType::Double) p.real = std::stod(value);
-        else if (p.type == DxfType::String) p.text = value;
-        else p.integer = std::stoll(value);
+        if (p.type == DxfType::Double)
+            p.real = std::stod(value);
+        else if (p.type == DxfType::String)
+            p.text = value;
+        else
+            p.integer = std::stoll(value);
         if (code == 210) e.extrusion.x = p.real;  // the reader keeps the extrusion apart
         if (code == 220) e.extrusion.y = p.real;
         if (code == 230) e.extrusion.z = p.real;
@@ -92,19 +95,24 @@ TEST(DxfText, DecodesBytesEscapesAndFormatCodes) {
         {"TEXT", "ANSI_1250", "\x8A\xB3", U"\u0160\u0142"},
         {"TEXT", "", "\xE9", U"\u00E9"},  // no page: 1252
         // Two double-byte characters, one katakana byte; 0x5C as a trail byte is no escape.
-        {"TEXT", "ANSI_932", "\x93\xFA\x96\x7B" "A\xB1\x83\x5C" "U+0041",
+        {"TEXT", "ANSI_932",
+         "\x93\xFA\x96\x7B"
+         "A\xB1\x83\x5C"
+         "U+0041",
          U"\u3013\u3013A\uFF71\u3013U+0041"},
         {"TEXT", "ANSI_932", "\x93", U"\uFFFD"},  // a lead byte cut off
-        {"TEXT", "UTF-8", "\xE6\x97\xA5\xC3\xA9\xC3(\xED\xA0\x80", U"\u65E5\u00E9\uFFFD(\uFFFD\uFFFD\uFFFD"},
+        {"TEXT", "UTF-8", "\xE6\x97\xA5\xC3\xA9\xC3(\xED\xA0\x80",
+         U"\u65E5\u00E9\uFFFD(\uFFFD\uFFFD\uFFFD"},
         {"TEXT", "ANSI_1252", "\\U+00B0x \\u+65e5 \\U+00G0", U"\u00B0x \u65E5 \\U+00G0"},
         {"TEXT", "ANSI_1252", "\\M+18140", U"\u3013"},
-        {"TEXT", "ANSI_1252", "%%c10 %%D %%p %%% %%uA%%o %%065 %%x", U"\u230010 \u00B0 \u00B1 % A A %%x"},
+        {"TEXT", "ANSI_1252", "%%c10 %%D %%p %%% %%uA%%o %%065 %%x",
+         U"\u230010 \u00B0 \u00B1 % A A %%x"},
         {"TEXT", "ANSI_1252", "a^ b^Ic^", U"a^b\tc^"},
         {"MTEXT", "ANSI_1252", "{\\fArial|b1|i0|c0|p34;Bold}\\Pline^Jthird", U"Bold|line|third"},
         {"MTEXT", "ANSI_1252", "\\S1^2;+\\S3/4;+\\S5#6;+\\S^7;", U"1/2+3/4+5/6+7"},
-        {"MTEXT", "ANSI_1252", "\\H2.5x;\\C1;\\c255;\\W0.8;\\Q15;\\T1.1;\\A1;\\pxi-3,l3;x",
-         U"x"},
-        {"MTEXT", "ANSI_1252", "\\L\\l\\O\\o\\K\\ka\\~b \\\\\\{\\}%%d\\U+2205", U"a b \\{}\u00B0\u2205"},
+        {"MTEXT", "ANSI_1252", "\\H2.5x;\\C1;\\c255;\\W0.8;\\Q15;\\T1.1;\\A1;\\pxi-3,l3;x", U"x"},
+        {"MTEXT", "ANSI_1252", "\\L\\l\\O\\o\\K\\ka\\~b \\\\\\{\\}%%d\\U+2205",
+         U"a b \\{}\u00B0\u2205"},
         {"MTEXT", "ANSI_1252", "\\fArial", U""},  // a setting with no ";" ends the text
         {"MTEXT", "ANSI_932", "\x83\x5CP\\P", U"\u3013P|"},
     };
@@ -124,8 +132,8 @@ TEST(DxfText, AlignmentPutsTheExtentsWhereTheyBelong) {
     // "HH" in the font: cap height 21 units, advance 44, ink from 4 to 40; height 21 makes a
     // font unit a drawing unit.
     const auto text = [](std::vector<std::pair<int, std::string>> extra) {
-        std::vector<std::pair<int, std::string>> pairs = {
-            {10, "100"}, {20, "50"}, {11, "0"}, {21, "0"}, {40, "21"}, {1, "HH"}};
+        std::vector<std::pair<int, std::string>> pairs = {{10, "100"}, {20, "50"}, {11, "0"},
+                                                          {21, "0"},   {40, "21"}, {1, "HH"}};
         pairs.insert(pairs.end(), extra.begin(), extra.end());
         return Entity("TEXT", pairs);
     };
@@ -144,27 +152,31 @@ TEST(DxfText, AlignmentPutsTheExtentsWhereTheyBelong) {
         {"oblique 45", text({{51, "45"}}), 104, 50, 161, 71},
         {"mirrored in x", text({{71, "2"}}), 60, 50, 96, 71},
         {"upside down", text({{71, "4"}}), 104, 29, 140, 50},
-        {"aligned", Entity("TEXT", {{10, "0"}, {20, "0"}, {11, "88"}, {21, "0"}, {40, "5"},
-                                    {72, "3"}, {1, "HH"}}), 8, 0, 80, 42},
-        {"fit", Entity("TEXT", {{10, "0"}, {20, "0"}, {11, "88"}, {21, "0"}, {40, "5"},
-                                {72, "5"}, {1, "HH"}}), 8, 0, 80, 5},
+        {"aligned",
+         Entity("TEXT",
+                {{10, "0"}, {20, "0"}, {11, "88"}, {21, "0"}, {40, "5"}, {72, "3"}, {1, "HH"}}),
+         8, 0, 80, 42},
+        {"fit",
+         Entity("TEXT",
+                {{10, "0"}, {20, "0"}, {11, "88"}, {21, "0"}, {40, "5"}, {72, "5"}, {1, "HH"}}),
+         8, 0, 80, 5},
         {"extrusion -Z", text({{230, "-1"}}), -140, 50, -104, 71},
-        {"attribute: vertical from 74", Entity("ATTRIB", {{11, "0"}, {21, "0"}, {40, "21"},
-                                                         {1, "HH"}, {73, "3"}, {74, "2"}}),
-         4, -10.5, 40, 10.5},
-        {"attribute definition: its tag", Entity("ATTDEF", {{40, "21"}, {1, "HHHH"},
-                                                           {2, "HH"}}), 4, 0, 40, 21},
-        {"mtext top left", Entity("MTEXT", {{10, "5"}, {20, "5"}, {40, "21"}, {1, "HH"}}),
-         9, -16, 45, 5},
-        {"mtext middle centre", Entity("MTEXT", {{40, "21"}, {71, "5"}, {1, "HH"}}),
-         -18, -10.5, 18, 10.5},
+        {"attribute: vertical from 74",
+         Entity("ATTRIB", {{11, "0"}, {21, "0"}, {40, "21"}, {1, "HH"}, {73, "3"}, {74, "2"}}), 4,
+         -10.5, 40, 10.5},
+        {"attribute definition: its tag", Entity("ATTDEF", {{40, "21"}, {1, "HHHH"}, {2, "HH"}}), 4,
+         0, 40, 21},
+        {"mtext top left", Entity("MTEXT", {{10, "5"}, {20, "5"}, {40, "21"}, {1, "HH"}}), 9, -16,
+         45, 5},
+        {"mtext middle centre", Entity("MTEXT", {{40, "21"}, {71, "5"}, {1, "HH"}}), -18, -10.5, 18,
+         10.5},
         // Two lines 35 apart (5/3 of the height); the last one's baseline on the point.
-        {"mtext bottom right", Entity("MTEXT", {{40, "21"}, {71, "9"}, {1, "H\\PHH"}}),
-         -40, 0, -4, 56},
-        {"mtext along 11", Entity("MTEXT", {{11, "0"}, {21, "2"}, {40, "21"}, {71, "7"},
-                                            {1, "HH"}}), -21, 4, 0, 40},
-        {"mtext wrapped at 41", Entity("MTEXT", {{40, "21"}, {41, "50"}, {71, "7"},
-                                                 {1, "HH HH"}}), 4, 0, 40, 56},
+        {"mtext bottom right", Entity("MTEXT", {{40, "21"}, {71, "9"}, {1, "H\\PHH"}}), -40, 0, -4,
+         56},
+        {"mtext along 11",
+         Entity("MTEXT", {{11, "0"}, {21, "2"}, {40, "21"}, {71, "7"}, {1, "HH"}}), -21, 4, 0, 40},
+        {"mtext wrapped at 41", Entity("MTEXT", {{40, "21"}, {41, "50"}, {71, "7"}, {1, "HH HH"}}),
+         4, 0, 40, 56},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -183,6 +195,10 @@ TEST(DxfText, MissingGlyphsInvisibleAndHostileText) {
     EXPECT_EQ(boxes.boxes, 2u);
     EXPECT_NEAR(boxes.maxX - boxes.minX, 24 + 18 - 4, 1e-9);
     EXPECT_NEAR(boxes.maxY, 21, 1e-9);
+    // Greek, Cyrillic and accented Latin letters have glyphs.
+    const Extents letters = Draw(Entity("TEXT", {{1, "\\U+03A9\\U+0416\\U+00E9\\U+0401\\U+0419"}}));
+    EXPECT_GT(letters.runs, 5u);
+    EXPECT_EQ(letters.boxes, 0u);
 
     EXPECT_EQ(Draw(Entity("ATTRIB", {{70, "1"}, {1, "hidden"}})).runs, 0u);
     EXPECT_EQ(Draw(Entity("LINE", {{1, "not text"}})).runs, 0u);
@@ -193,8 +209,12 @@ TEST(DxfText, MissingGlyphsInvisibleAndHostileText) {
         Entity("TEXT", {{10, "1.7e308"}, {40, "1e99"}, {41, "1e308"}, {1, "HH"}}),
         Entity("TEXT", {{11, "1e200"}, {40, "1e-300"}, {72, "3"}, {1, "H"}}),
         Entity("TEXT", {{11, "1e200"}, {40, "1e-300"}, {72, "5"}, {50, "1e308"}, {1, "H"}}),
-        Entity("MTEXT", {{11, "1e308"}, {21, "1e308"}, {40, "1e300"}, {41, "1e-300"},
-                         {44, "1e308"}, {1, "H H\\PH"}}),
+        Entity("MTEXT", {{11, "1e308"},
+                         {21, "1e308"},
+                         {40, "1e300"},
+                         {41, "1e-300"},
+                         {44, "1e308"},
+                         {1, "H H\\PH"}}),
         Entity("MTEXT", {{10, "1e308"}, {40, "1e99"}, {71, "-7"}, {1, "H\\PH\\PH"}}),
     };
     for (const DxfEntity& entity : hostile) {

@@ -9,7 +9,7 @@
 namespace strokefont {
 
 inline constexpr double kUnitsPerCap = 21;
-inline constexpr double kDescent = 7;  // below the baseline, the tails of g, j, p, q, y
+inline constexpr double kDescent = 7;   // below the baseline, the tails of g, j, p, q, y
 inline constexpr int8_t kPenUp = -128;  // in place of an x: the next point starts a stroke
 
 struct Glyph {

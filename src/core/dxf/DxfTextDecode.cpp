@@ -54,10 +54,14 @@ char32_t NextUtf8(std::string_view bytes, std::size_t& i) {
     if (lead < 0x80) return lead;
     int extra = 0;
     char32_t value = 0, least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) extra = 1, value = lead & 0x1F, least = 0x80;
-    else if (lead >= 0xE0 && lead <= 0xEF) extra = 2, value = lead & 0x0F, least = 0x800;
-    else if (lead >= 0xF0 && lead <= 0xF4) extra = 3, value = lead & 0x07, least = 0x10000;
-    else return 0xFFFD;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        extra = 1, value = lead & 0x1F, least = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        extra = 2, value = lead & 0x0F, least = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        extra = 3, value = lead & 0x07, least = 0x10000;
+    else
+        return 0xFFFD;
     if (bytes.size() - i < static_cast<std::size_t>(extra)) return 0xFFFD;
     for (int k = 0; k < extra; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return 0xFFFD;
@@ -112,8 +116,7 @@ bool Is(std::u32string_view raw, std::size_t at, char c) {
 // The escapes TEXT and MTEXT share, at `i`: \U+XXXX, \M+nXXXX, %%x and %%nnn, ^x. Appends
 // what one stands for (maybe nothing), moves `i` past it and says true; false when none
 // starts at `i`.
-bool SharedEscape(std::u32string_view raw, std::size_t& i, const Page& page,
-                  std::u32string& out) {
+bool SharedEscape(std::u32string_view raw, std::size_t& i, const Page& page, std::u32string& out) {
     const char32_t c = raw[i];
     if (c == '\\' && Is(raw, i + 1, 'U') && Is(raw, i + 2, '+')) {
         const int32_t value = HexAt(raw, i + 3, 4);
@@ -146,19 +149,27 @@ bool SharedEscape(std::u32string_view raw, std::size_t& i, const Page& page,
             i += 5;
             return true;
         }
-        if (Is(raw, i + 2, 'c')) out += char32_t{0x2300};
-        else if (Is(raw, i + 2, 'd')) out += char32_t{0xB0};
-        else if (Is(raw, i + 2, 'p')) out += char32_t{0xB1};
-        else if (code == '%') out += char32_t{'%'};
-        else if (!Is(raw, i + 2, 'u') && !Is(raw, i + 2, 'o')) return false;
+        if (Is(raw, i + 2, 'c'))
+            out += char32_t{0x2300};
+        else if (Is(raw, i + 2, 'd'))
+            out += char32_t{0xB0};
+        else if (Is(raw, i + 2, 'p'))
+            out += char32_t{0xB1};
+        else if (code == '%')
+            out += char32_t{'%'};
+        else if (!Is(raw, i + 2, 'u') && !Is(raw, i + 2, 'o'))
+            return false;
         i += 3;
         return true;
     }
     if (c == '^' && i + 1 < raw.size()) {
         const char32_t next = raw[i + 1];
-        if (next == ' ') out += char32_t{'^'};
-        else if (next >= '@' && next <= '_') out += next - '@';
-        else return false;
+        if (next == ' ')
+            out += char32_t{'^'};
+        else if (next >= '@' && next <= '_')
+            out += next - '@';
+        else
+            return false;
         i += 2;
         return true;
     }
@@ -229,9 +240,12 @@ std::vector<std::u32string> MtextLines(std::u32string_view raw, std::string_view
             std::u32string shared;
             if (SharedEscape(raw, i, page, shared)) {
                 for (char32_t s : shared) {
-                    if (s == '\n') newLine();
-                    else if (s == '\t') Append(lines.back(), ' ', budget);
-                    else Append(lines.back(), s, budget);
+                    if (s == '\n')
+                        newLine();
+                    else if (s == '\t')
+                        Append(lines.back(), ' ', budget);
+                    else
+                        Append(lines.back(), s, budget);
                 }
             } else {
                 Append(lines.back(), c, budget), ++i;
@@ -246,16 +260,25 @@ std::vector<std::u32string> MtextLines(std::u32string_view raw, std::string_view
         const char32_t code = raw[i + 1];
         i += 2;
         switch (code) {
-            case 'P': case 'N': case 'X':
+            case 'P':
+            case 'N':
+            case 'X':
                 newLine();
                 break;
             case '~':
                 Append(lines.back(), ' ', budget);
                 break;
-            case '\\': case '{': case '}':
+            case '\\':
+            case '{':
+            case '}':
                 Append(lines.back(), code, budget);
                 break;
-            case 'L': case 'l': case 'O': case 'o': case 'K': case 'k':
+            case 'L':
+            case 'l':
+            case 'O':
+            case 'o':
+            case 'K':
+            case 'k':
                 break;
             case 'S': {
                 // a^b, a/b, a#b: the stacked parts side by side with a slash between.
@@ -263,7 +286,8 @@ std::vector<std::u32string> MtextLines(std::u32string_view raw, std::string_view
                 bool below = false;
                 for (; i < raw.size() && raw[i] != ';'; ++i) {
                     const char32_t s = raw[i];
-                    if (s == '\\' && i + 1 < raw.size()) ++i;
+                    if (s == '\\' && i + 1 < raw.size())
+                        ++i;
                     else if (s == '^' || s == '/' || s == '#') {
                         below = true;
                         continue;

@@ -14,10 +14,10 @@ struct Twin {
     std::string_view ascii;
 };
 constexpr Twin kTwins[] = {
-    {0x2018, "'"},  {0x2019, "'"},  {0x201A, ","},   {0x201C, "\""}, {0x201D, "\""},
-    {0x201E, "\""}, {0x2010, "-"},  {0x2011, "-"},   {0x2012, "-"},  {0x2013, "-"},
+    {0x2018, "'"},  {0x2019, "'"},  {0x201A, ","},   {0x201C, "\""},   {0x201D, "\""},
+    {0x201E, "\""}, {0x2010, "-"},  {0x2011, "-"},   {0x2012, "-"},    {0x2013, "-"},
     {0x2014, "-"},  {0x2212, "-"},  {0x2026, "..."}, {0x2022, "\xB7"}, {0x2039, "<"},
-    {0x203A, ">"},  {0x00AB, "<<"}, {0x00BB, ">>"},  {0x2032, "'"},  {0x2033, "\""},
+    {0x203A, ">"},  {0x00AB, "<<"}, {0x00BB, ">>"},  {0x2032, "'"},    {0x2033, "\""},
     {0x00B4, "'"},  {0x02DC, "~"},  {0x02C6, "^"},   {0x00AD, "-"},
 };
 
@@ -35,9 +35,8 @@ bool IsSpace(char32_t c) { return c == '\t' || (c >= 0x2000 && c <= 0x200A) || c
 // East Asian wide characters: the CJK blocks, Hangul, and the full-width forms.
 bool IsWide(char32_t c) {
     constexpr std::pair<char32_t, char32_t> kWide[] = {
-        {0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3040, 0xA4CF}, {0xAC00, 0xD7A3},
-        {0xF900, 0xFAFF}, {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6},
-        {0x20000, 0x3FFFD}};
+        {0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3040, 0xA4CF}, {0xAC00, 0xD7A3},  {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}, {0x20000, 0x3FFFD}};
     for (const auto& [first, last] : kWide) {
         if (c >= first && c <= last) return true;
     }
@@ -74,7 +73,8 @@ int Shape(char32_t c, GlyphFn glyph, BoxFn box) {
 double LineAdvance(std::u32string_view line) {
     double advance = 0;
     for (char32_t c : line) {
-        advance += Shape(c, [](const strokefont::Glyph&, int) {}, [](int) {});
+        advance += Shape(
+            c, [](const strokefont::Glyph&, int) {}, [](int) {});
     }
     return advance;
 }

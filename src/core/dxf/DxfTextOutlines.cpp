@@ -49,9 +49,7 @@ double Length(const DxfPoint& a) {
 }
 
 // The height a text is drawn at: a missing or unusable one gives 1.
-double UsableHeight(double height) {
-    return height > 0 && height < 1e100 ? height : 1;
-}
+double UsableHeight(double height) { return height > 0 && height < 1e100 ? height : 1; }
 
 // Drops the runs appended since `first` when one of their points is not finite: an entity of
 // huge numbers draws nothing rather than points the renderer cannot place.
@@ -122,8 +120,10 @@ void LineTextOutlines(const DxfEntity& entity, std::string_view codePage, DxfOut
         // the letters' proportions, fit only stretches them.
         rotation = pmath::Atan2(span.y, span.x);
         const double stretch = spanLength / (advance * scale * widthFactor);
-        if (horizontal == 3) scale *= stretch;
-        else widthFactor *= stretch;
+        if (horizontal == 3)
+            scale *= stretch;
+        else
+            widthFactor *= stretch;
     } else if (horizontal != 0 || vertical != 0) {
         if (t.hasAlignAt) anchor = t.alignAt;
         if (horizontal == 1 || horizontal == 4) startX = -advance / 2;
