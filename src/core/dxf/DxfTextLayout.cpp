@@ -30,7 +30,7 @@ std::string_view TwinOf(char32_t c) {
 
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
-bool IsSpace(char32_t c) { return c == '\t' || (c >= 0x2000 && c <= 0x200A) || c == 0x3000; }
+bool IsSpace(char32_t c) { return (c >= 0x2000 && c <= 0x200A) || c == 0x3000; }
 
 // East Asian wide characters: the CJK blocks, Hangul, and the full-width forms.
 bool IsWide(char32_t c) {
@@ -46,6 +46,7 @@ bool IsWide(char32_t c) {
 // Calls glyph(g) or box(advance) for what `c` draws as; returns its advance.
 template <class GlyphFn, class BoxFn>
 int Shape(char32_t c, GlyphFn glyph, BoxFn box) {
+    if (c == '\t') return strokefont::FindGlyph(' ')->advance;
     if (IsControl(c)) return 0;
     if (const strokefont::Glyph* g = strokefont::FindGlyph(c)) {
         glyph(*g, 0);

@@ -92,7 +92,8 @@ LineText ReadLineText(const DxfEntity& entity) {
         if (p.code == 72) t.horizontal = static_cast<int>(p.integer);
         // An attribute's 73 is its field length; its vertical alignment is 74.
         if (p.code == (attribute ? 74 : 73)) t.vertical = static_cast<int>(p.integer);
-        if (attribute && p.code == 70) t.invisible = (p.integer & 1) != 0;
+        // An invisible attribute is not shown; a definition shows its tag all the same.
+        if (entity.type == "ATTRIB" && p.code == 70) t.invisible = (p.integer & 1) != 0;
     });
     return t;
 }
