@@ -86,18 +86,18 @@ void StrokeLine(std::u32string_view line, const TextPlacement& placement, double
     for (char32_t c : line) {
         const auto glyph = [&](const strokefont::Glyph& g, int offset) {
             const int8_t* p = strokefont::kPoints + g.first;
-            const int8_t* end = p + g.count;
-            DxfRun run;
-            for (; p < end; p += 2) {
-                if (*p == strokefont::kPenUp) {
-                    if (!run.points.empty()) out.runs.push_back(std::move(run));
-                    run = {};
-                    --p;  // the marker is one byte
-                    continue;
+            const int8_t* const end = p + g.count;
+            while (p < end) {
+                // One stroke: the pairs up to the next pen-up, sized before it is filled.
+                const int8_t* stroke = p;
+                while (stroke < end && *stroke != strokefont::kPenUp) stroke += 2;
+                DxfRun& run = out.runs.emplace_back();
+                run.points.reserve(static_cast<std::size_t>(stroke - p) / 2);
+                for (; p < stroke; p += 2) {
+                    run.points.push_back(placement.At(pen + offset + p[0], p[1]));
                 }
-                run.points.push_back(placement.At(pen + offset + p[0], p[1]));
+                p = stroke == end ? end : stroke + 1;  // past the one-byte marker
             }
-            if (!run.points.empty()) out.runs.push_back(std::move(run));
         };
         const auto box = [&](int advance) {
             constexpr double kInset = 2, kTop = strokefont::kUnitsPerCap;
