@@ -3,7 +3,8 @@
 // single-stroke font, in world coordinates: the text decoded by the drawing's code page
 // ("$DWGCODEPAGE", e.g. ANSI_1252, ANSI_932) and \U+XXXX escapes, MTEXT's format codes
 // stripped, and height, rotation, width factor, oblique and alignment honoured. Characters
-// the font lacks are drawn as their box.
+// the font lacks are drawn as their box. A text draws its first 4096 characters (MTEXT: of
+// its first 256 KiB), whatever it holds; an invisible attribute draws nothing.
 #include <string_view>
 
 #include "dxf/DxfGeometry.h"
