@@ -553,23 +553,21 @@ void Picture::Draw(const SceneList& list) { Walk(list, toPixels_, Inherited(), 0
 DxfPicture Picture::Run() {
     DxfPicture picture;
     builder_ = std::make_unique<SceneBuilder>(names_, drawing_, false);
-    // Curves are first cut for a 2048-pixel picture of the extents the header claims; when the
-    // frame turns out smaller, the second reading cuts them finer.
+    // Curves are first cut for a 2048-pixel picture of the saved view, or of the extents seen
+    // so far ($EXTMIN/$EXTMAX are often stale); when the frame turns out smaller, the second
+    // reading cuts them finer.
     const DxfHeader& header = drawing_.header;
-    bool toleranceSet = false;
     SceneList scratch;
     const auto done = [&] { Consume(scratch); };
     ReadDxf(source_, drawing_, [&](const DxfEntity& record) {
-        if (!toleranceSet) {
-            toleranceSet = true;
-            // The saved view is what is framed most often; the header's extents otherwise.
-            double hint = drawing_.activeViewport ? drawing_.activeViewport->height : 0;
-            if (!(hint > 0) && header.extMin && header.extMax) {
-                hint = std::max(header.extMax->x - header.extMin->x,
-                                header.extMax->y - header.extMin->y);
-            }
-            builder_->tolerance = std::isfinite(hint) && hint > 0 ? hint / 2048 : 0;
+        double span = drawing_.activeViewport ? drawing_.activeViewport->height : 0;
+        if (!(span > 0 && span < 1e300)) {
+            Box2 seen = extents_[0];
+            seen.Add(extents_[1]);
+            span =
+                seen.Empty() ? 0 : std::min(1e300, std::max(seen.x1 - seen.x0, seen.y1 - seen.y0));
         }
+        builder_->tolerance = span / 2048;
         builder_->Take(record, scratch, done);
     });
     builder_->Finish(scratch, done);
