@@ -18,3 +18,10 @@ std::vector<uint8_t> ImageAsPng(DrawingPreview&& preview) {
     }
     return png;
 }
+
+std::vector<uint8_t> RgbaAsPng(const RgbaImage& image) {
+    std::vector<uint8_t> png;
+    std::string error;
+    if (!EncodePngToMemory(image, png, error)) throw std::runtime_error(error);
+    return png;
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/RgbaImage.h"
 #include "preview/Preview.h"
 
 bool PngConversionAvailable();
@@ -11,3 +12,6 @@ bool PngConversionAvailable();
 // converted pixel for pixel, its rebuilt image released once decoded. Throws AppError for a
 // bad BMP, std::runtime_error for an encoding failure.
 std::vector<uint8_t> ImageAsPng(DrawingPreview&& preview);
+
+// A drawn picture as PNG. Throws std::runtime_error for an encoding failure.
+std::vector<uint8_t> RgbaAsPng(const RgbaImage& image);

@@ -8,3 +8,7 @@ bool PngConversionAvailable() { return false; }
 std::vector<uint8_t> ImageAsPng(DrawingPreview&&) {
     throw std::logic_error("this build cannot write PNG files");
 }
+
+std::vector<uint8_t> RgbaAsPng(const RgbaImage&) {
+    throw std::logic_error("this build cannot write PNG files");
+}

@@ -9,11 +9,13 @@
 #include "BatchOptions.h"
 #include "BatchRun.h"
 #include "ContactSheet.h"
+#include "DxfCommand.h"
 #include "Error.h"
 #include "FileSource.h"
 #include "PngConvert.h"
 #include "PreviewLine.h"
 #include "TerminalText.h"
+#include "draw/DxfPicture.h"
 #include "preview/Preview.h"
 
 namespace {
@@ -24,6 +26,7 @@ const char kUsageText[] =
     "usage: ortholux-preview DRAWING [OUTPUT]\n"
     "       ortholux-preview [-r] [--output-dir DIR [--png]] [--] DRAWING|FOLDER...\n"
     "       ortholux-preview --contact-sheet OUTDIR [-r] [-s SIZE] [--] DRAWING|FOLDER...\n"
+    "       ortholux-preview --draw [-s SIZE | -s WIDTHxHEIGHT] DRAWING.dxf OUTPUT.png\n"
     "       ortholux-preview -h|--help\n"
     "\n"
     "Finds the thumbnail of a DWG drawing and prints one line:\n"
@@ -36,6 +39,12 @@ const char kUsageText[] =
     "\n"
     "Exit status: 0 Ready, 3 BelowRange or NoBitmap, 1 error (message on standard\n"
     "error), 2 wrong usage.\n"
+    "\n"
+    "A DXF drawing (told by its content) gives its stored picture as above, or else its\n"
+    "geometry drawn: \"Drawn CODE WIDTHxHEIGHT png\" (OUTPUT: a PNG file), or\n"
+    "\"Empty CODE\" and exit status 3 when it has nothing to draw. --draw draws the\n"
+    "geometry even where a picture is stored: SIZE is the longer side (default 256),\n"
+    "WIDTHxHEIGHT exactly that picture.\n"
     "\n"
     "The second form (chosen by any option, more than two arguments, a folder first or\n"
     "an existing *.dwg file second) prints PATH, a tab and the line above for every\n"
@@ -92,6 +101,16 @@ int main(int argc, char** argv) {
         std::cout << kUsageText;
         return Finish(kReady);
     }
+    if (WantsDraw(args)) {
+        try {
+            return Finish(RunDrawCommand(args, kUsageText));
+        } catch (...) {
+            const ToolFailure failure = CurrentToolFailure(args.size() > 2 ? args[args.size() - 2]
+                                                                          : std::string());
+            std::cerr << failure.text << "\n";
+            return failure.status;
+        }
+    }
     if (WantsBatch(args)) return RunBatchCommand(args);
     if (argc < 2 || argc > 3 || argv[1][0] == '\0') {
         std::cerr << kUsageText;
@@ -99,6 +118,12 @@ int main(int argc, char** argv) {
     }
     const std::string drawing = argv[1];
     try {
+        {
+            const std::unique_ptr<ByteSource> source = OpenDrawingFile(drawing);
+            if (LooksLikeDxf(*source)) {
+                return Finish(RunDxfPreview(*source, argc == 3 ? argv[2] : nullptr));
+            }
+        }
         const DrawingPreview preview = ReadDrawingPreview(drawing);
         std::cout << PreviewLine(preview) << "\n";
         if (preview.outcome != PreviewOutcome::Ready) return Finish(kNothingToShow);

@@ -290,6 +290,11 @@ DxfDrawing ReadDxf(ByteSource& source, const DxfEntityVisitor& visit) {
     return drawing;
 }
 
+void ReadDxf(ByteSource& source, DxfDrawing& drawing, const DxfEntityVisitor& visit) {
+    drawing = DxfDrawing();
+    Reader(source, drawing).Run(visit);
+}
+
 void ReadDxfBlock(ByteSource& source, const DxfBlock& block, const DxfEntityVisitor& visit) {
     DxfDrawing scratch;
     Reader(source, scratch).Block(block.begin, block.end, visit);

@@ -86,5 +86,9 @@ struct DxfDrawing {
 using DxfEntityVisitor = std::function<void(const DxfEntity&)>;
 
 DxfDrawing ReadDxf(ByteSource& source, const DxfEntityVisitor& visit);
+// The same into `drawing`, filled as the sections are read: the visitor sees the header and
+// tables that precede the entities (the code page, the layers, the saved view). The block
+// index is sorted, and FindBlock usable, only once it returns.
+void ReadDxf(ByteSource& source, DxfDrawing& drawing, const DxfEntityVisitor& visit);
 // The entities of one block of a drawing ReadDxf gave for the same source.
 void ReadDxfBlock(ByteSource& source, const DxfBlock& block, const DxfEntityVisitor& visit);
