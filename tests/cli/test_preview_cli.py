@@ -23,6 +23,24 @@ def drawing(code=b"1015", entries=2, bits=8, width=3, height=2, table=(0, 0xFFFF
     return bytes(head) + thumb
 
 
+def dxf_drawing(thumbnail=None):
+    """A small ASCII DXF drawing (a line, a circle, a text), with a THUMBNAILIMAGE section
+    holding `thumbnail` when given; otherwise the same bytes without that section."""
+    pairs = [(0, "SECTION"), (2, "HEADER"), (9, "$ACADVER"), (1, "AC1015"), (0, "ENDSEC"),
+             (0, "SECTION"), (2, "ENTITIES"),
+             (0, "LINE"), (8, "0"), (10, "0"), (20, "0"), (30, "0"), (11, "40"), (21, "25"),
+             (31, "0"),
+             (0, "CIRCLE"), (8, "0"), (62, "1"), (10, "20"), (20, "12.5"), (30, "0"), (40, "8"),
+             (0, "TEXT"), (8, "0"), (10, "2"), (20, "20"), (30, "0"), (40, "3"), (1, "Plan"),
+             (0, "ENDSEC")]
+    if thumbnail is not None:
+        pairs += [(0, "SECTION"), (2, "THUMBNAILIMAGE"), (90, str(len(thumbnail)))]
+        pairs += [(310, thumbnail[i:i + 127].hex().upper()) for i in range(0, len(thumbnail), 127)]
+        pairs += [(0, "ENDSEC")]
+    pairs += [(0, "EOF")]
+    return "".join("%3d\n%s\n" % pair for pair in pairs).encode("ascii")
+
+
 class PreviewTool(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory()
@@ -84,6 +102,26 @@ class PreviewTool(unittest.TestCase):
         r = subprocess.run([TOOL, pipe], capture_output=True, env=env, timeout=10)
         self.assertEqual(r.returncode, 1)
         self.assertEqual(r.stderr.decode("utf-8"), "ファイル %s は開けません\n" % pipe)
+
+    def test_drawn_pictures_ignore_a_stored_one(self):
+        # A 2 x 2 8-bit DIB, as stored in a THUMBNAILIMAGE section.
+        info = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 8, 0, 0, 0, 0, 2, 0)
+        dib = info + struct.pack("<II", 0x302821, 0xFFFFFF) + bytes([0, 1, 0, 0, 1, 0, 0, 0])
+        stored = self.write("stored.dxf", dxf_drawing(dib))
+        plain = self.write("plain.dxf", dxf_drawing())
+        self.assertEqual(self.run_tool(stored).stdout.split()[0], b"Ready")
+        self.assertEqual(self.run_tool(plain).stdout.split()[0], b"Drawn")
+        for size in ("64", "40x30"):
+            with self.subTest(size=size):
+                pictures = []
+                for source in (stored, plain):
+                    out = source + ".png"
+                    r = self.run_tool("--draw", "-s", size, source, out)
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    with open(out, "rb") as f:
+                        pictures.append(f.read())
+                self.assertEqual(pictures[0][:8], b"\x89PNG\r\n\x1a\n")
+                self.assertEqual(pictures[0], pictures[1])
 
     def test_usage(self):
         self.assertEqual(self.run_tool().returncode, 2)
