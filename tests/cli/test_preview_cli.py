@@ -23,22 +23,22 @@ def drawing(code=b"1015", entries=2, bits=8, width=3, height=2, table=(0, 0xFFFF
     return bytes(head) + thumb
 
 
-def dxf_drawing(thumbnail=None):
-    """A small ASCII DXF drawing (a line, a circle, a text), with a THUMBNAILIMAGE section
-    holding `thumbnail` when given; otherwise the same bytes without that section."""
-    pairs = [(0, "SECTION"), (2, "HEADER"), (9, "$ACADVER"), (1, "AC1015"), (0, "ENDSEC"),
-             (0, "SECTION"), (2, "ENTITIES"),
-             (0, "LINE"), (8, "0"), (10, "0"), (20, "0"), (30, "0"), (11, "40"), (21, "25"),
-             (31, "0"),
-             (0, "CIRCLE"), (8, "0"), (62, "1"), (10, "20"), (20, "12.5"), (30, "0"), (40, "8"),
-             (0, "TEXT"), (8, "0"), (10, "2"), (20, "20"), (30, "0"), (40, "3"), (1, "Plan"),
-             (0, "ENDSEC")]
-    if thumbnail is not None:
-        pairs += [(0, "SECTION"), (2, "THUMBNAILIMAGE"), (90, str(len(thumbnail)))]
-        pairs += [(310, thumbnail[i:i + 127].hex().upper()) for i in range(0, len(thumbnail), 127)]
-        pairs += [(0, "ENDSEC")]
-    pairs += [(0, "EOF")]
-    return "".join("%3d\n%s\n" % pair for pair in pairs).encode("ascii")
+def dxf(entities="", thumbnail=b""):
+    """A DXF drawing of release 1015: the given ENTITIES pairs, and a stored DIB if given."""
+    text = ("0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n"
+            "0\nSECTION\n2\nENTITIES\n" + entities + "0\nENDSEC\n")
+    if thumbnail:
+        text += "0\nSECTION\n2\nTHUMBNAILIMAGE\n90\n%d\n310\n%s\n0\nENDSEC\n" % (
+            len(thumbnail), thumbnail.hex().upper())
+    return (text + "0\nEOF\n").encode()
+
+
+LINE = "0\nLINE\n8\n0\n62\n1\n10\n0\n20\n0\n11\n4\n21\n1\n"
+
+
+def png_size(data):
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    return struct.unpack(">II", data[16:24])
 
 
 class PreviewTool(unittest.TestCase):
@@ -103,25 +103,51 @@ class PreviewTool(unittest.TestCase):
         self.assertEqual(r.returncode, 1)
         self.assertEqual(r.stderr.decode("utf-8"), "ファイル %s は開けません\n" % pipe)
 
-    def test_drawn_pictures_ignore_a_stored_one(self):
-        # A 2 x 2 8-bit DIB, as stored in a THUMBNAILIMAGE section.
-        info = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 8, 0, 0, 0, 0, 2, 0)
-        dib = info + struct.pack("<II", 0x302821, 0xFFFFFF) + bytes([0, 1, 0, 0, 1, 0, 0, 0])
-        stored = self.write("stored.dxf", dxf_drawing(dib))
-        plain = self.write("plain.dxf", dxf_drawing())
-        self.assertEqual(self.run_tool(stored).stdout.split()[0], b"Ready")
-        self.assertEqual(self.run_tool(plain).stdout.split()[0], b"Drawn")
-        for size in ("64", "40x30"):
-            with self.subTest(size=size):
-                pictures = []
-                for source in (stored, plain):
-                    out = source + ".png"
-                    r = self.run_tool("--draw", "-s", size, source, out)
-                    self.assertEqual(r.returncode, 0, r.stderr)
+    def test_dxf_drawn_stored_or_empty(self):
+        dib = drawing()[0x100:]
+        rows = [(dxf(LINE), 0, b"Drawn 1015 256x64 png\n"),
+                (dxf(LINE, dib), 0, b"Ready 1015 3x2 bmp\n"),
+                (dxf(), 3, b"Empty 1015\n")]
+        for data, status, line in rows:
+            with self.subTest(line=line):
+                out = os.path.join(self.dir.name, "out")
+                r = self.run_tool(self.write("a.dxf", data), out)
+                self.assertEqual((r.returncode, r.stdout), (status, line), r.stderr)
+                if status == 0:
                     with open(out, "rb") as f:
-                        pictures.append(f.read())
-                self.assertEqual(pictures[0][:8], b"\x89PNG\r\n\x1a\n")
-                self.assertEqual(pictures[0], pictures[1])
+                        image = f.read()
+                    if line.endswith(b"png\n"):
+                        self.assertEqual(png_size(image), (256, 64))
+                    else:  # as a DWG's thumbnail: behind a file header, black and white exchanged
+                        self.assertEqual(image[:2], b"BM")
+                        self.assertEqual(struct.unpack_from("<II", image, 54), (0xFFFFFF, 0))
+
+    def test_draw_sizes_and_a_stored_picture_ignored(self):
+        plain = self.write("plain.dxf", dxf(LINE))
+        stored = self.write("stored.dxf", dxf(LINE, drawing()[0x100:]))
+        out = os.path.join(self.dir.name, "o.png")
+        for args, line, size in [((), b"Drawn 1015 256x64 png\n", (256, 64)),
+                                 (("-s", "100"), b"Drawn 1015 100x25 png\n", (100, 25)),
+                                 (("-s", "64x48"), b"Drawn 1015 64x48 png\n", (64, 48))]:
+            pictures = []
+            for src in (plain, stored):
+                r = self.run_tool("--draw", *args, src, out)
+                self.assertEqual((r.returncode, r.stdout), (0, line), r.stderr)
+                with open(out, "rb") as f:
+                    pictures.append(f.read())
+                self.assertEqual(png_size(pictures[-1]), size)
+            self.assertEqual(pictures[0], pictures[1])
+        for args in (("-s", "0", plain, out), ("-s", "9x", plain, out), ("-s", plain, out),
+                     (plain,)):
+            with self.subTest(args=args):
+                r = self.run_tool("--draw", *args)
+                self.assertEqual(r.returncode, 2)
+                self.assertIn(b"usage:", r.stderr)
+        r = self.run_tool("--draw", self.write("a.dwg", drawing()), out)
+        self.assertEqual(r.returncode, 1)
+        self.assertTrue(r.stderr.endswith(b"a.dwg: not a DXF drawing\n"), r.stderr)
+        r = self.run_tool(self.write("cut.dxf", dxf(LINE).replace(b"11\n4", b"11\nx")))
+        self.assertEqual((r.returncode, r.stderr), (1, b"damaged DXF drawing\n"))
 
     def test_usage(self):
         self.assertEqual(self.run_tool().returncode, 2)

@@ -391,20 +391,49 @@ void Picture::WalkInsert(const SceneInsert& insert, const Affine& m, const Inher
     block->inProgress = true;
     if (mode_ == Mode::Extents && count > kInstancesWalked) {
         corners([&](const Affine& one) { Instance(*block, one, inherited, depth, false); });
-    } else {
+    } else if (mode_ == Mode::Extents) {
         for (int64_t r = 0; r < insert.rows; ++r) {
             for (int64_t c = 0; c < insert.columns; ++c) {
-                if (mode_ == Mode::Draw && !budget_.Take(1) && !reserve_.Take(1)) {
-                    // Out of everything: the whole array as one box.
-                    Box3 all;
-                    corners([&](const Affine& one) {
-                        box.Corners([&](const DxfPoint& p) { all.Add(one.Apply(p)); });
-                    });
+                Instance(*block, at(c, r), inherited, depth, true);
+            }
+        }
+    } else {
+        // Halves of the array, down to single instances, where they lie on the picture and
+        // are bigger than a pixel: a huge array costs what its visible part costs.
+        struct Part {
+            int64_t c0, c1, r0, r1;
+        };
+        std::vector<Part> parts = {{0, insert.columns - 1, 0, insert.rows - 1}};
+        while (!parts.empty()) {
+            const Part part = parts.back();
+            parts.pop_back();
+            Box3 all;
+            for (const auto& [c, r] : {std::pair{part.c0, part.r0}, std::pair{part.c1, part.r0},
+                                       std::pair{part.c0, part.r1}, std::pair{part.c1, part.r1}}) {
+                const Affine one = at(c, r);
+                box.Corners([&](const DxfPoint& p) { all.Add(one.Apply(p)); });
+            }
+            double span = 0;
+            if (all.empty || !OnCanvas(all, Affine(), span)) continue;
+            if (part.c0 == part.c1 && part.r0 == part.r1) {
+                Instance(*block, at(part.c0, part.r0), inherited, depth, false);
+                continue;
+            }
+            if (span < 1 || !budget_.Take(8)) {
+                // A dot, or once the budget is spent, the part's box.
+                if (reserve_.Take(static_cast<int64_t>(4 * std::min(span, 1e6)) + 8)) {
                     BoxOutline(all, Affine(), inherited.colour);
-                    block->inProgress = false;
-                    return;
                 }
-                Instance(*block, at(c, r), inherited, depth, count <= kInstancesWalked);
+                continue;
+            }
+            if (part.c1 - part.c0 >= part.r1 - part.r0) {
+                const int64_t middle = part.c0 + (part.c1 - part.c0) / 2;
+                parts.push_back({part.c0, middle, part.r0, part.r1});
+                parts.push_back({middle + 1, part.c1, part.r0, part.r1});
+            } else {
+                const int64_t middle = part.r0 + (part.r1 - part.r0) / 2;
+                parts.push_back({part.c0, part.c1, part.r0, middle});
+                parts.push_back({part.c0, part.c1, middle + 1, part.r1});
             }
         }
     }
@@ -540,8 +569,9 @@ DxfPicture Picture::Run() {
     paper_ = header.tileMode && *header.tileMode == 0 && !extents_[1].Empty();
     const Box2& drawn = extents_[paper_];
     if (drawn.Empty()) return picture;  // nothing to draw
-    const Box2 region = !paper_ && hasView_ && meetsView_ ? viewRegion_ : drawn;
-    frame_ = FrameFor(region, request_.width, request_.height);
+    frame_ = !paper_ && hasView_ && meetsView_
+                 ? FrameForView(viewRegion_, request_.width, request_.height)
+                 : FrameFor(drawn, request_.width, request_.height);
     const Affine toFrame{{frame_.scale, 0, 0, frame_.width / 2.0 - frame_.centreX * frame_.scale, 0,
                           -frame_.scale, 0, frame_.height / 2.0 + frame_.centreY * frame_.scale, 0,
                           0, 1, 0}};

@@ -45,6 +45,26 @@ Frame FrameFor(const Box2& region, int width, int height) {
     return frame;
 }
 
+Frame FrameForView(const Box2& view, int width, int height) {
+    Frame frame;
+    const double least = MinimumSpan(view);
+    const double w = std::max(view.x1 - view.x0, least), h = std::max(view.y1 - view.y0, least);
+    if (height <= 0) {
+        frame = FrameFor(view, width, 0);  // the view's own aspect
+        frame.scale = std::min(frame.width / w, frame.height / h);
+        frame.centreX = view.x0 / 2 + view.x1 / 2, frame.centreY = view.y0 / 2 + view.y1 / 2;
+        return frame;
+    }
+    frame.width = Side(width), frame.height = Side(height);
+    const double across = frame.width / w, up = frame.height / h;
+    // Thumbnails of pictures wider than their view by more than this show its height.
+    constexpr double kMuchWider = 1.2;
+    frame.scale = across > kMuchWider * up ? up : across;
+    frame.centreX = view.x0 + frame.width / (2 * frame.scale);
+    frame.centreY = view.y0 + frame.height / (2 * frame.scale);
+    return frame;
+}
+
 Box2 ViewRegion(double centreX, double centreY, double height, double aspect) {
     Box2 box;
     const double half = height / 2, halfWidth = height * aspect / 2;

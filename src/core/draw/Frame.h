@@ -26,8 +26,13 @@ struct Frame {
     double PixelY(double y) const { return height / 2.0 - (y - centreY) * scale; }
 };
 
-// The frame of `region` (width and height may be 0: a point or a line) in a picture of
-// `width` x `height`, or of `width` for the longer side when `height` is 0.
+// The frame of the extents `region` (width and height may be 0: a point or a line) in a
+// picture of `width` x `height`, or of `width` for the longer side when `height` is 0: centred,
+// with a small margin.
 Frame FrameFor(const Box2& region, int width, int height);
+// The frame of a saved view as CAD programs frame their thumbnails of it: the view's lower left
+// corner at the picture's, its width across the picture's unless the picture is much wider
+// than the view, then its height up the picture's; what lies past the view is shown too.
+Frame FrameForView(const Box2& view, int width, int height);
 // A saved view (centre, height, width/height) as a region: what a CAD program shows of it.
 Box2 ViewRegion(double centreX, double centreY, double height, double aspect);

@@ -155,6 +155,10 @@ class Reader {
                     if (p.code == 51) view.twist = p.real;
                 });
                 view.centre.z = 0;  // 32 is not the centre's: VPORT has none
+                // Table names are case-blind: writers give "*Active" as often as "*ACTIVE".
+                for (char& c : name) {
+                    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+                }
                 if (name == "*ACTIVE" && !drawing_.activeViewport) drawing_.activeViewport = view;
             } else {
                 more = SkipRecord();
