@@ -162,7 +162,7 @@ def draw(tool, dxf, reference, out):
     w, h = Image.open(reference).size
     r = run(tool, "--draw", "-s", f"{w}x{h}", dxf, out)
     if r.returncode != 0 or not out.exists():
-        message = r.stderr.decode(errors="replace").strip().split("\n")[0]
+        message = r.stderr.decode(errors="replace").strip().split("\n")[0] or "nothing drawn"
         sys.stderr.write(f"{dxf.name}: exit {r.returncode}: {message}\n")
         return None
     return out
