@@ -270,7 +270,7 @@ TEST(DrawPicture, FrameFromTheViewOrTheExtents) {
     EXPECT_EQ(Pixel(viewed, 99, 0), 0xFFFFFFu);
     // A view of zero height, or one nothing drawn meets, gives way to the extents, with a
     // margin; an XLINE is no part of them.
-    const Pairs xline = {{0, "XLINE"}, {10, "500"}, {20, "0"}, {11, "0"}, {21, "1"}};
+    const Pairs xline = {{0, "XLINE"}, {10, "500.5"}, {20, "0"}, {11, "0"}, {21, "1"}};
     const RgbaImage extents = Drawn(Drawing(diagonal, {}, {}), square);
     EXPECT_EQ(Drawn(Drawing(diagonal, {}, view("0")), square).pixels, extents.pixels);
     EXPECT_EQ(Drawn(Drawing(diagonal, {}, view("1", "5000")), square).pixels, extents.pixels);
@@ -279,6 +279,20 @@ TEST(DrawPicture, FrameFromTheViewOrTheExtents) {
     const RgbaImage withXline = Drawn(Drawing(diagonal + xline, {}, {}), square);
     EXPECT_EQ(Pixel(withXline, 49, 50), 0xFFFFFFu);
     EXPECT_EQ(Pixel(withXline, 3, 96), Pixel(extents, 3, 96));
+    // An XLINE alone: framed by the view it crosses, or by its base point.
+    const RgbaImage xlineViewed = Drawn(Drawing(xline, {}, view("100", "500")), square);
+    EXPECT_EQ(Pixel(xlineViewed, 50, 20), 0xFFFFFFu);
+    EXPECT_NE(Pixel(Drawn(Drawing(xline), square), 50, 20), kGround);
+
+    // Seen from +X along its saved view: a line up the Z axis stands upright.
+    const Pairs side = {{0, "TABLE"}, {2, "VPORT"}, {0, "VPORT"}, {2, "*ACTIVE"},
+                        {16, "1"},    {26, "0"},    {36, "0"},    {0, "ENDTAB"}};
+    const RgbaImage upright =
+        Drawn(Drawing(Pairs{{0, "LINE"}, {62, "7"}, {30, "0"}, {31, "10"}}, {}, side), square);
+    for (const int y : {10, 90}) {  // half on each side of the picture's middle
+        EXPECT_EQ(Pixel(upright, 49, y), Pixel(upright, 50, y));
+        EXPECT_GT(Pixel(upright, 50, y) >> 16, 0x80u);
+    }
 }
 
 TEST(DrawPicture, HostileDrawingsGiveAPicture) {
@@ -317,6 +331,23 @@ TEST(DrawPicture, HostileDrawingsGiveAPicture) {
         EXPECT_GT(picture.drawn->width, 0);
     }
     EXPECT_FALSE(PictureOf(Drawing({})).drawn);
+
+    // Every cut and every byte changed: a picture, nothing, or the damaged-DXF error.
+    const std::string made =
+        Drawing(Pairs{{0, "INSERT"}, {2, "A"}, {70, "3"}, {44, "1"}} + Line(0, 0, 1, 1) +
+                    Pairs{{0, "XLINE"}, {11, "1"}, {0, "TEXT"}, {1, "x"}},
+                self, {{0, "TABLE"}, {2, "VPORT"}, {0, "VPORT"}, {2, "*ACTIVE"}, {40, "3"}});
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        for (const std::string& bad :
+             {made.substr(0, i), made.substr(0, i) + '\x80' + made.substr(i + 1)}) {
+            try {
+                const DxfPicture picture = PictureOf(bad, {32, 0, false});
+                if (picture.drawn) EXPECT_EQ(picture.drawn->pixels.size() % 4, 0u);
+            } catch (const AppError& error) {
+                EXPECT_EQ(error.Kind(), ErrorKind::DamagedDxf) << i;
+            }
+        }
+    }
 }
 
 TEST(DrawPicture, StoredPictureAndTellingDxf) {

@@ -135,6 +135,7 @@ class Picture {
     Affine view_;
     bool viewKnown_ = false;
     Box2 extents_[2];  // model, paper
+    Box2 bases_[2];    // of XLINEs and RAYs
     bool hasView_ = false, meetsView_ = false;
     Box2 viewRegion_;
     DrawBudget budget_;
@@ -296,8 +297,22 @@ void Picture::Segment(DxfPoint a, DxfPoint b, uint32_t colour) {
 }
 
 void Picture::Infinite(const DxfPoint& base, const DxfPoint& direction, bool ray, uint32_t colour) {
-    if (mode_ == Mode::Extents) return;  // never part of the extents
     const double length = std::sqrt(direction.x * direction.x + direction.y * direction.y);
+    if (mode_ == Mode::Extents) {
+        // No part of the extents, but of what meets the view; a drawing of nothing else is
+        // framed by their base points.
+        bases_[paper_].Add(base.x, base.y);
+        if (!hasView_ || meetsView_ || paper_ || !(length > 1e-9) || !std::isfinite(length)) return;
+        const Box2& v = viewRegion_;
+        const double reach =
+            (std::fabs(base.x - v.x0) + std::fabs(base.y - v.y0) + (v.x1 - v.x0) + (v.y1 - v.y0)) /
+            length;
+        DxfPoint a =
+            ray ? base : DxfPoint{base.x - direction.x * reach, base.y - direction.y * reach, 0};
+        DxfPoint b{base.x + direction.x * reach, base.y + direction.y * reach, 0};
+        meetsView_ = ClipSegment(a.x, a.y, b.x, b.y, v.x0, v.y0, v.x1, v.y1);
+        return;
+    }
     if (!(length > 1e-9) || !std::isfinite(length)) {
         Segment(base, base, colour);
         return;
@@ -538,23 +553,21 @@ void Picture::Draw(const SceneList& list) { Walk(list, toPixels_, Inherited(), 0
 DxfPicture Picture::Run() {
     DxfPicture picture;
     builder_ = std::make_unique<SceneBuilder>(names_, drawing_, false);
-    // Curves are first cut for a 2048-pixel picture of the extents the header claims; when the
-    // frame turns out smaller, the second reading cuts them finer.
+    // Curves are first cut for a 2048-pixel picture of the saved view, or of the extents seen
+    // so far ($EXTMIN/$EXTMAX are often stale); when the frame turns out smaller, the second
+    // reading cuts them finer.
     const DxfHeader& header = drawing_.header;
-    bool toleranceSet = false;
     SceneList scratch;
     const auto done = [&] { Consume(scratch); };
     ReadDxf(source_, drawing_, [&](const DxfEntity& record) {
-        if (!toleranceSet) {
-            toleranceSet = true;
-            double hint = 0;
-            if (header.extMin && header.extMax) {
-                hint = std::max(header.extMax->x - header.extMin->x,
-                                header.extMax->y - header.extMin->y);
-            }
-            if (drawing_.activeViewport) hint = std::max(hint, drawing_.activeViewport->height);
-            builder_->tolerance = std::isfinite(hint) && hint > 0 ? hint / 2048 : 0;
+        double span = drawing_.activeViewport ? drawing_.activeViewport->height : 0;
+        if (!(span > 0 && span < 1e300)) {
+            Box2 seen = extents_[0];
+            seen.Add(extents_[1]);
+            span =
+                seen.Empty() ? 0 : std::min(1e300, std::max(seen.x1 - seen.x0, seen.y1 - seen.y0));
         }
+        builder_->tolerance = span / 2048;
         builder_->Take(record, scratch, done);
     });
     builder_->Finish(scratch, done);
@@ -566,8 +579,9 @@ DxfPicture Picture::Run() {
         return picture;
     }
 
-    paper_ = header.tileMode && *header.tileMode == 0 && !extents_[1].Empty();
-    const Box2& drawn = extents_[paper_];
+    paper_ =
+        header.tileMode && *header.tileMode == 0 && !(extents_[1].Empty() && bases_[1].Empty());
+    const Box2& drawn = extents_[paper_].Empty() ? bases_[paper_] : extents_[paper_];
     if (drawn.Empty()) return picture;  // nothing to draw
     frame_ = !paper_ && hasView_ && meetsView_
                  ? FrameForView(viewRegion_, request_.width, request_.height)

@@ -38,12 +38,7 @@ Canvas::Canvas(int width, int height, uint32_t ground, DrawBudget& budget) : bud
 }
 
 void Canvas::Plot(int64_t x, int64_t y, int64_t coverage, uint32_t colour) {
-    if (x < 0 || y < 0 || x >= image_.width || y >= image_.height || coverage <= 0) return;
-    const int64_t a = std::min<int64_t>(coverage, 256);
-    uint8_t* p = &image_.pixels[(static_cast<std::size_t>(y) * image_.width + x) * 4];
-    const int64_t c[3] = {colour >> 16 & 255, colour >> 8 & 255, colour & 255};
-    for (int i = 0; i < 3; ++i)
-        p[i] = static_cast<uint8_t>((p[i] * (256 - a) + c[i] * a + 128) >> 8);
+    Ink(colour).Plot(x, y, coverage);
 }
 
 void Canvas::Line(FixedPoint a, FixedPoint b, uint32_t colour) {
@@ -60,6 +55,7 @@ void Canvas::Line(FixedPoint a, FixedPoint b, uint32_t colour) {
     const int64_t first = a.x >> kFixedShift, last = (b.x - 1) >> kFixedShift;
     if (!budget_.Take(last - first + 1)) return;
     const int64_t gradient = (dy << 16) / dx;  // |gradient| <= 1 in 16.16
+    const Inker ink = Ink(colour);
     for (int64_t column = first; column <= last; ++column) {
         const int64_t left = std::max(a.x, column << kFixedShift);
         const int64_t right = std::min(b.x, (column + 1) << kFixedShift);
@@ -72,9 +68,9 @@ void Canvas::Line(FixedPoint a, FixedPoint b, uint32_t colour) {
         const int64_t near = cover * (kFixedOne - frac) >> kFixedShift;
         const int64_t far = cover * frac >> kFixedShift;
         if (steep) {
-            Plot(row, column, near, colour), Plot(row + 1, column, far, colour);
+            ink.Plot(row, column, near), ink.Plot(row + 1, column, far);
         } else {
-            Plot(column, row, near, colour), Plot(column, row + 1, far, colour);
+            ink.Plot(column, row, near), ink.Plot(column, row + 1, far);
         }
     }
 }
@@ -131,9 +127,10 @@ void Canvas::Fill(std::span<const std::vector<FixedPoint>> rings, uint32_t colou
         }
         if (!any) continue;
         int64_t run = 0;
+        const Inker ink = Ink(colour);
         for (int x = 0; x < image_.width; ++x) {
             run += runs_[x];
-            Plot(x, row, (run + partial_[x]) / kSubRows, colour);
+            ink.Plot(x, row, (run + partial_[x]) / kSubRows);
         }
     }
 }

@@ -39,7 +39,31 @@ class Canvas {
     const RgbaImage& Image() const { return image_; }
 
   private:
-    // Blends `colour` over a pixel with coverage 0-256; pixels outside are left alone.
+    // One colour blended over pixels with coverage 0-256; pixels outside are left alone.
+    struct Inker {
+        uint8_t* pixels;
+        int64_t width, height;
+        int32_t r, g, b;
+        void Plot(int64_t x, int64_t y, int64_t coverage) const {
+            if (static_cast<uint64_t>(x) >= static_cast<uint64_t>(width) ||
+                static_cast<uint64_t>(y) >= static_cast<uint64_t>(height) || coverage <= 0) {
+                return;
+            }
+            const int32_t a = coverage < 256 ? static_cast<int32_t>(coverage) : 256;
+            uint8_t* p = pixels + (y * width + x) * 4;
+            p[0] = static_cast<uint8_t>((p[0] * (256 - a) + r * a + 128) >> 8);
+            p[1] = static_cast<uint8_t>((p[1] * (256 - a) + g * a + 128) >> 8);
+            p[2] = static_cast<uint8_t>((p[2] * (256 - a) + b * a + 128) >> 8);
+        }
+    };
+    Inker Ink(uint32_t colour) {
+        return {image_.pixels.data(),
+                image_.width,
+                image_.height,
+                static_cast<int32_t>(colour >> 16 & 255),
+                static_cast<int32_t>(colour >> 8 & 255),
+                static_cast<int32_t>(colour & 255)};
+    }
     void Plot(int64_t x, int64_t y, int64_t coverage, uint32_t colour);
 
     RgbaImage image_;

@@ -4,6 +4,7 @@
 // blocks they place. Lists are bounded in bytes; what does not fit is said, never held.
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -88,7 +89,11 @@ class SceneBuilder {
     void Take(const DxfEntity& record, SceneList& out, Done done) {
         if (polyline_) {
             if (record.type == "VERTEX") {
-                if (vertices_.size() < kMaxVertices) vertices_.push_back(record);
+                const std::size_t bytes = sizeof record + record.pairs.size() * sizeof(DxfPair);
+                if (bytes <= kMaxVertexBytes - std::min(kMaxVertexBytes, vertexBytes_)) {
+                    vertexBytes_ += bytes;
+                    vertices_.push_back(record);
+                }
                 return;
             }
             FinishPolyline(out);
@@ -100,6 +105,7 @@ class SceneBuilder {
             polylineRecord_ = record;
             polyline_ = true;
             vertices_.clear();
+            vertexBytes_ = 0;
             return;
         }
         if (record.type == "SEQEND" || record.type == "VERTEX") return;
@@ -116,7 +122,9 @@ class SceneBuilder {
     }
 
   private:
-    static constexpr std::size_t kMaxVertices = 1 << 16;
+    // A POLYLINE's vertices are held until its SEQEND: a polyline claiming millions is drawn
+    // with the first that fit.
+    static constexpr std::size_t kMaxVertexBytes = std::size_t{8} << 20;
     void FinishPolyline(SceneList& out);
     void Entity(const DxfEntity& entity, SceneList& out);
     void Outlines(const DxfEntity& entity, SceneList& out);
@@ -128,5 +136,6 @@ class SceneBuilder {
     bool polyline_ = false;
     DxfEntity polylineRecord_;
     std::vector<DxfEntity> vertices_;
+    std::size_t vertexBytes_ = 0;
     DxfOutlines outlines_;
 };
