@@ -127,7 +127,9 @@ class Picture {
     std::map<int32_t, CachedBlock> blocks_;
     std::map<std::string, const DxfBlock*> blockIndex_;
     std::size_t blockIndexSize_ = SIZE_MAX, blockBytes_ = 0;
-    std::vector<const DxfLayer*> layers_;
+    // Indices into drawing_.layers (-1: none), not pointers: a LAYER table read after the
+    // entities began grows the vector while it is drawn.
+    std::vector<std::ptrdiff_t> layers_;
     int32_t layerZero_ = -1;
 
     Mode mode_ = Mode::Extents;
@@ -148,7 +150,7 @@ class Picture {
 const DxfLayer* Picture::Layer(int32_t name) {
     while (layers_.size() < names_.Size()) {
         const std::string& wanted = names_.Name(static_cast<int32_t>(layers_.size()));
-        const DxfLayer* found = nullptr;
+        std::ptrdiff_t found = -1;
         for (const DxfLayer& layer : drawing_.layers) {
             if (layer.name.size() != wanted.size()) continue;
             bool same = true;
@@ -158,13 +160,16 @@ const DxfLayer* Picture::Layer(int32_t name) {
                 same = c == wanted[i];
             }
             if (same) {
-                found = &layer;
+                found = &layer - drawing_.layers.data();
                 break;
             }
         }
         layers_.push_back(found);
     }
-    return name >= 0 && static_cast<std::size_t>(name) < layers_.size() ? layers_[name] : nullptr;
+    if (name < 0 || static_cast<std::size_t>(name) >= layers_.size() || layers_[name] < 0) {
+        return nullptr;
+    }
+    return &drawing_.layers[static_cast<std::size_t>(layers_[name])];
 }
 
 uint32_t Picture::ColourOf(const SceneItem& item, int32_t layer, const Inherited& inherited) {
