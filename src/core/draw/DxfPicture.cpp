@@ -377,7 +377,10 @@ void Picture::Instance(CachedBlock& block, const Affine& m, const Inherited& inh
         return;
     }
     if (budget_.RanOut() || !budget_.Take(static_cast<int64_t>(block.list.points.size()) + 1)) {
-        if (reserve_.Take(static_cast<int64_t>(4 * span) + 4)) BoxOutline(box, m, inherited.colour);
+        // A box of 1e77 pixels (or NaN) costs more than any reserve, and no cast of its size.
+        const double outline = 4 * span;
+        const int64_t cost = outline < 1e15 ? static_cast<int64_t>(outline) + 4 : INT64_MAX;
+        if (reserve_.Take(cost)) BoxOutline(box, m, inherited.colour);
         return;
     }
     Walk(block.list, m, inherited, depth + 1);
