@@ -15,6 +15,7 @@
 #include "DrawingBuilder.h"
 #include "DwgCompact.h"
 #include "DxfBuilder.h"
+#include "DxfDrawInput.h"
 #include "LongPathInput.h"
 #include "PngThumbnailInput.h"
 #include "PreviewTestUtil.h"
@@ -412,6 +413,87 @@ void WriteDxfSeeds(Corpus& corpus, const fs::path& dxfFixtures) {
     }
 }
 
+// The whole-path DXF target's seeds: described drawings that reach nested, arrayed and
+// self-inserting blocks, every entity kind, a long entity list and extreme numbers; and the
+// read target's drawings as raw bytes. Operand bytes below 200 are numbers (b - 100) * 0.75.
+void WriteDxfDrawSeeds(Corpus& corpus, const fs::path& readSeeds) {
+    using namespace fuzz;
+    const auto described = [&](uint8_t form, uint8_t width, uint8_t height,
+                               std::initializer_list<uint8_t> ops) {
+        // Header and tables: code page, $TILEMODE, thumbnail, four layer looks, the view.
+        Bytes input = {form, width, height, 0, 1, 1, 2, 4, 6, 9, 0, 140, 140, 180, 102};
+        input.insert(input.end(), ops);
+        corpus.Add(input);
+    };
+    const std::initializer_list<uint8_t> nested = {
+        kOpBlock, 0, 0, 100, 100, 100,                              // B0
+        kOpLine, 100, 100, 100, 120, 120, 100,                       //
+        kOpCircle, 1, 110, 110, 100, 105, 100, 190,                  //   an arc
+        kOpInsert, 0, 1, 100, 100, 100, 101, 101, 100, 2, 0, 2, 0, 104, 104,  // B1, 2 x 2
+        kOpEndBlock,                                                  //
+        kOpBlock, 1, 0, 100, 100, 100,                               // B1
+        kOpText, 0, 100, 100, 100, 102, 100, 101, 100,  1, 0, 0,     //   TEXT
+        kOpInsert, 0, 1, 110, 100, 100, 101, 101, 100, 1, 0, 1, 0, 100, 100,  //   itself
+        kOpEndBlock,                                                  //
+        kOpInsert, 1, 0, 100, 100, 100, 101, 101, 120, 3, 1, 0xF3, 0, 104, 104,  // 3000 x 65535
+        kOpLook, 5, 3, 1, 100, 100, 99,                               // extruded -Z
+        kOpInsert, 0, 1, 130, 130, 100, 99, 101, 100, 1, 0, 1, 0, 100, 100,
+        kOpDimension, 0, 100, 100, 100, 110, 110, 100, 1,
+    };
+    const std::initializer_list<uint8_t> kinds = {
+        kOpLwPolyline, 0xF0, 4, 1, 100, 100, 101, 120, 100, 100, 120, 120, 99, 100, 120, 100,
+        kOpPolyline, 8, 0xF0, 0xF0, 3, 100, 100, 100, 100, 110, 100, 110, 100, 120, 120, 100, 100,
+        kOpPolyline, 64, 4, 0, 3, 100, 100, 100, 100, 3, 3, 3, 110, 100, 100, 100, 1, 2, 3,
+        110, 110, 100, 100, 0xF0, 2, 3,
+        kOpSpline, 8, 3, 0xF0, 0xF0, 0xF0, 8, 4, 2, 0, 0, 0, 0, 1, 1, 1, 1, 1, 100, 100, 100, 101,
+        110, 100, 100, 101, 110, 110, 100, 102, 100, 110, 100, 101, 100, 100, 100, 120, 120, 100,
+        kOpEllipse, 100, 100, 100, 110, 100, 100, 101, 100, 108,
+        kOpText, 1 | 8, 100, 110, 100, 104, 100, 101, 100, 2, 1, 5,
+        kOpText, 2 | 12, 100, 120, 100, 104, 130, 101, 100, 0, 0, 0,
+        kOpHatch, 100, 100, 100, 1, 2, 1, 4, 1, 100, 100, 100, 120, 100, 100, 120, 120, 100,
+        100, 120, 100, 0, 4, 1, 105, 105, 110, 105, 2, 108, 108, 102, 100, 200, 3, 105, 110,
+        102, 100, 100, 190, 4, 100, 100, 101, 101, 102, 100, 103, 101, 0xF0,
+        kOpLinear, 1, 100, 100, 100, 101, 101, 100,
+        kOpLinear, 0, 100, 100, 100, 99, 101, 100,
+        kOpCorners, 1, 100, 100, 100, 110, 100, 100, 100, 110, 100, 110, 110, 100,
+        kOpCorners, 3, 100, 100, 100, 110, 100, 100, 100, 110, 100, 110, 110, 100,
+        kOpCorners, 0, 105, 105, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        kOpLeader, 0, 3, 0xF0, 100, 100, 100, 110, 110, 100, 120, 110, 100,
+        kOpLeader, 1, 3, 0, 100, 100, 100, 100, 100, 110, 100, 100, 110, 110, 100,
+        kOpBody, 1,
+    };
+    const std::initializer_list<uint8_t> extremes = {
+        kOpLine, 200, 100, 100, 201, 100, 100,            // 1e308 to -1e308
+        kOpCircle, 0, 100, 100, 100, 203,                 // a radius of 4.9e-324
+        kOpLine, 215, 215, 100, 100, 100, 100,            // 1e300
+        kOpLwPolyline, 0xF0, 2, 0, 100, 100, 200, 101, 101, 100,  // a bulge of 1e308
+        kOpInsert, 0, 2, 100, 100, 100, 227, 227, 100, 0xF2, 1, 0xF2, 1, 211, 211,  // 65535^2
+        kOpPair, 10, 0, 1, 232, 0, 0, 0, 0, 0, 0, 0xF8, 0x7F,  // a NaN
+    };
+    const std::initializer_list<uint8_t> longList = {
+        kOpLine, 100, 100, 100, 101, 101, 100, kOpRepeat, 0xFF, 0xFF,
+        kOpCircle, 0, 100, 100, 100, 101, kOpRepeat, 0xFF, 0xFF,
+    };
+    for (const int binary : {0, kDrawBinary + 0, kDrawBinary | kDrawShortCodes}) {
+        described(binary | 0x10, 64, 0, nested);
+        described(binary | 0x30, 48, 32, kinds);
+    }
+    described(0x10, 64, 64, extremes);
+    described(kDrawBinary | 0x10, 16, 0, extremes);
+    described(0x20, 64, 0, longList);
+    described(kDrawPreferStored, 32, 0, nested);
+
+    // The read target's drawings, small ones as raw bytes.
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(readSeeds, error)) {
+        if (entry.file_size() > (16u << 10)) continue;
+        Bytes input = {kDrawRaw | kDrawPreferStored, 40, 0};
+        const Bytes drawing = ReadFile(entry.path());
+        input.insert(input.end(), drawing.begin(), drawing.end());
+        corpus.Add(input);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -452,6 +534,8 @@ int main(int argc, char** argv) {
     }
     Corpus dxf(out, "dxf_read");
     WriteDxfSeeds(dxf, argc > 4 ? fs::path(argv[4]) / ".." / "dxf" : fs::path());
+    Corpus draw(out, "dxf_draw");
+    WriteDxfDrawSeeds(draw, out / "dxf_read");
     for (const bmptest::Bmp& bmp : SyntheticBmps()) bmps.Add(bmp.Build());
     for (uint8_t mode = 0; mode < static_cast<uint8_t>(fuzz::PngLength::kCount); ++mode) {
         pngs.Add(PngInput(mode, MakePngHeader(184 + mode, 126)));
@@ -484,7 +568,7 @@ int main(int argc, char** argv) {
         {std::string("\0\2\xFF\0", 4), std::string("\0\0", 2), std::string("\0\1", 2),
          std::string("\x80\x03\xFF\xFF\xFF\x00", 6), std::string("\x80\x00\xFF\xFF\xFF\x7F", 6),
          Le32Text(40), Le32Text(1), Le32Text(2), Le32Text(2048), "1015", "1027", png, "IHDR"});
-    WriteDictionary(out / "dxf_read.dict", {"SECTION",
+    const std::vector<std::string> dxfTokens = {"SECTION",
                                             "ENDSEC",
                                             "HEADER",
                                             "TABLES",
@@ -522,7 +606,15 @@ int main(int argc, char** argv) {
                                             "1e308",
                                             "nan",
                                             std::string("AutoCAD Binary DXF\r\n\x1a\0", 22),
-                                            std::string("\x80\x03", 2)});
+                                            std::string("\x80\x03", 2)};
+    WriteDictionary(out / "dxf_read.dict", dxfTokens);
+    std::vector<std::string> drawTokens = dxfTokens;
+    for (const char* kind : {"LINE", "CIRCLE", "ARC", "ELLIPSE", "SPLINE", "HATCH", "MTEXT",
+                             "TEXT", "DIMENSION", "XLINE", "RAY", "SOLID", "3DFACE", "LEADER",
+                             "ATTRIB", "ATTDEF", "\n 70\n", "\n 71\n", "\n 41\n", "\n210\n"}) {
+        drawTokens.emplace_back(kind);
+    }
+    WriteDictionary(out / "dxf_draw.dict", drawTokens);
     WriteDictionary(out / "dwg_read.dict", {"AC1012", "AC1014", "AC1015", std::string("\0\2", 2),
                                             std::string("\x40\x01", 2), "*Model_Space",
                                             "*ACTIVE"});

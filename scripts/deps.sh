@@ -17,6 +17,8 @@ packages=(
     wixl msitools
     # the contact sheet's page in a browser
     chromium chromium-driver python3-selenium
+    # the fidelity measure of drawn pictures
+    python3-numpy python3-pil
 )
 
 missing=()

@@ -18,10 +18,10 @@ constexpr std::size_t kSentinelSize = sizeof kSentinel;
 bool In(int code, int low, int high) { return code >= low && code <= high; }
 
 std::string_view Trimmed(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = s.find_last_not_of(" \t");
-    return s.substr(first, last - first + 1);
+    std::size_t first = 0, last = s.size();
+    while (first < last && (s[first] == ' ' || s[first] == '\t')) ++first;
+    while (last > first && (s[last - 1] == ' ' || s[last - 1] == '\t')) --last;
+    return s.substr(first, last - first);
 }
 
 int64_t ParseInteger(std::string_view s, int64_t low, int64_t high) {
@@ -31,6 +31,20 @@ int64_t ParseInteger(std::string_view s, int64_t low, int64_t high) {
     const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (s.empty() || error != std::errc() || end != s.data() + s.size()) Damaged("integer");
     if (value < low || value > high) Damaged("integer range");
+    return value;
+}
+
+// A group code: most are one to four digits after padding, read here without from_chars.
+int64_t ParseCode(std::string_view s) {
+    std::size_t at = 0;
+    while (at < s.size() && s[at] == ' ') ++at;
+    int64_t value = 0;
+    const std::size_t digits = s.size() - at;
+    if (digits == 0 || digits > 4) return ParseInteger(s, INT16_MIN, INT16_MAX);
+    for (; at < s.size(); ++at) {
+        if (s[at] < '0' || s[at] > '9') return ParseInteger(s, INT16_MIN, INT16_MAX);
+        value = value * 10 + (s[at] - '0');
+    }
     return value;
 }
 
@@ -132,7 +146,7 @@ bool DxfPairReader::NextAscii(DxfPair& pair) {
         }
         if (Trimmed(line_).empty()) return false;
     }
-    pair.code = static_cast<int32_t>(ParseInteger(line_, INT16_MIN, INT16_MAX));
+    pair.code = static_cast<int32_t>(ParseCode(line_));
     pair.type = DxfTypeOf(pair.code);
     if (!cursor_.Line(line_)) Damaged("value missing");
     pair.text.clear();
@@ -178,8 +192,10 @@ bool DxfPairReader::NextBinary(DxfPair& pair) {
     pair.integer = 0;
     uint64_t bits = 0;
     const auto little = [&](int bytes) {
+        uint8_t field[8];
+        cursor_.Copy(field, static_cast<std::size_t>(bytes));
         bits = 0;
-        for (int i = 0; i < bytes; ++i) bits |= uint64_t{cursor_.Byte()} << (8 * i);
+        for (int i = 0; i < bytes; ++i) bits |= uint64_t{field[i]} << (8 * i);
     };
     switch (pair.type) {
         case DxfType::String:

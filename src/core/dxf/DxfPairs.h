@@ -7,6 +7,7 @@
 // and that many bytes (binary chunks, which ASCII files write as hex).
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "dxf/DxfCursor.h"
 
@@ -50,5 +51,5 @@ class DxfPairReader {
     bool putBack_ = false;
     DxfPair last_;
     uint64_t pairStart_ = 0;
-    std::string line_;
+    std::string_view line_;  // into the cursor's window: valid until its next read
 };
