@@ -249,9 +249,21 @@ TEST(DwgRead, ExamplesMatchTheirDxfTwins) {
         MemorySource dwgSource(dwgBytes), dxfSource(dxfBytes);
         DwgModel model(dwgSource);
         std::map<std::string, int> twinCounts;
+        // Curves' points, as a check that their fields were read in step: each polyline's
+        // count of points and each spline's of fit points, in handle order.
+        std::string twinPoints, points;
+        const auto pointsOf = [](const DxfEntity& e, std::string& into) {
+            if (e.type != "SPLINE" && e.type != "LWPOLYLINE") return;
+            int n = 0;
+            for (const DxfPair& pair : e.pairs) n += pair.code == (e.type == "SPLINE" ? 11 : 10);
+            into += e.type + ":" + std::to_string(n) + " ";
+        };
         const DxfDrawing twin = ReadDxf(dxfSource, [&](const DxfEntity& e) {
             if (!e.paperSpace) ++twinCounts[e.type];
+            if (!e.paperSpace) pointsOf(e, twinPoints);
         });
+        model.ModelEntities([&](const DxfEntity& e) { pointsOf(e, points); });
+        EXPECT_EQ(points, twinPoints);
         const DxfDrawing& tables = model.Tables();
         EXPECT_TRUE(tables.complete);
         EXPECT_EQ(model.Unread(), 0u);

@@ -39,13 +39,15 @@ struct DwgHandleRef {
 
 class DwgBits {
   public:
-    // `r2000`: the codings of R2000 and later; `r2004`, `r2010`: the fields those added.
-    DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false, bool r2010 = false)
+    // `r2000`: the codings of R2000 and later; `r2004`, `r2010`, `r2013`: the fields those added.
+    DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false, bool r2010 = false,
+            bool r2013 = false)
         : bytes_(bytes),
           end_(uint64_t{bytes.size()} * 8),
           r2000_(r2000),
           r2004_(r2004),
-          r2010_(r2010) {}
+          r2010_(r2010),
+          r2013_(r2013) {}
 
     // From R2007 the strings lie in a stream of their own, bits [start, end) of the same
     // bytes: texts are then read from there, in order, as UTF-16 (other than ASCII given as
@@ -69,6 +71,7 @@ class DwgBits {
     bool R2000() const { return r2000_; }
     bool R2004() const { return r2004_; }
     bool R2010() const { return r2010_; }
+    bool R2013() const { return r2013_; }
 
     uint32_t Bits(int count);  // up to 32
     bool B() { return Bits(1) != 0; }
@@ -114,6 +117,7 @@ class DwgBits {
     bool r2000_;
     bool r2004_;
     bool r2010_;
+    bool r2013_;
 };
 
 // The object CRC: CRC-16 (polynomial 0xA001, reflected) from a seed.
