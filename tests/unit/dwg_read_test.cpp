@@ -321,19 +321,27 @@ TEST(DwgRead, ExamplesMatchTheirDxfTwins) {
 // file) get names of their own.
 TEST(DwgRead, InsertsAndDimensionsFindTheirBlocks) {
     if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
-    const auto bytes = ReadFileBytes(FixturesDir() / "example_2000.dwg");
-    MemorySource source(bytes);
-    DwgModel model(source);
-    std::map<std::string, int> blocks;
-    model.ModelEntities([&](const DxfEntity& e) {
-        if (e.type != "INSERT" && e.type != "DIMENSION") return;
-        for (const DxfPair& p : e.pairs) {
-            if (p.code != 2) continue;
-            ASSERT_NE(model.Tables().FindBlock(p.text), nullptr) << p.text;
-            ++blocks[p.text];
-        }
-    });
-    EXPECT_EQ(blocks.size(), 11u);  // 9 dimensions' own blocks, and two inserted blocks
+    // The own blocks of 9 dimensions, an arc dimension and a table, and two inserted blocks,
+    // in R2000 and behind R2013's references.
+    for (const char* name : {"example_2000.dwg", "example_2013.dwg"}) {
+        SCOPED_TRACE(name);
+        const auto bytes = ReadFileBytes(FixturesDir() / name);
+        MemorySource source(bytes);
+        DwgModel model(source);
+        std::map<std::string, int> blocks;
+        model.ModelEntities([&](const DxfEntity& e) {
+            if (e.type != "INSERT" && e.type != "DIMENSION" && e.type != "ACAD_TABLE" &&
+                e.type != "ARC_DIMENSION") {
+                return;
+            }
+            for (const DxfPair& p : e.pairs) {
+                if (p.code != 2) continue;
+                ASSERT_NE(model.Tables().FindBlock(p.text), nullptr) << p.text;
+                ++blocks[p.text];
+            }
+        });
+        EXPECT_EQ(blocks.size(), 13u);
+    }
 }
 
 // The one-kind R2000 drawings: those with an R2007 DXF twin give its counts, the others at
