@@ -394,7 +394,7 @@ Bytes LaterTextObject() {
     w.Bits(0, 3);  // so that the references start on a byte
     w.Bits(1, 2), w.Byte(2);
     for (const int c : {0x4F, 0, 0x4B, 0}) w.Byte(static_cast<uint8_t>(c));  // "OK"
-    w.Byte(42), w.Byte(0), w.Bits(1, 1);  // the strings' size in bits, and that there are some
+    w.Byte(42), w.Byte(0), w.Bits(1, 1);       // their size in bits; there are strings
     w.Byte(0x40), w.Byte(0x51), w.Byte(0x10);  // a null dictionary, the layer
     Bytes seed = {1, 3, 2};
     seed.insert(seed.end(), w.Bytes().begin(), w.Bytes().end());

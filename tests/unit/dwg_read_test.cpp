@@ -153,17 +153,15 @@ TEST(DwgBits, EachCodingOnKnownBits) {
         {"OT of a short", "10" + Bytes({0x34, 0x12}), true,
          [](DwgBits& b) { return Text(uint64_t{b.OT()}); }, "4660"},
         // A string stream after 2 bits: "Ab" and a character past ASCII, then a cut text.
-        {"TU from the string stream", "11 01" + Byte(3) + Bytes({'A', 0, 'b', 0, 0xB0, 0x30}),
-         true,
+        {"TU from the string stream", "11 01" + Byte(3) + Bytes({'A', 0, 'b', 0, 0xB0, 0x30}), true,
          [](DwgBits& b) {
              b.UseStrings(2, b.End());
              const std::string text = b.TV();
              return text + "|" + Text(b.Position()) + "|" + Ended(b.TV().size(), b);
          },
          "Ab\\U+30B0|0|overrun"},
-        {"TU stops at a counted zero", "01" + Byte(3) + Bytes({'A', 0, 0, 0, 'b', 0}) + "01" +
-             Byte(1) + Bytes({'c', 0}),
-         true,
+        {"TU stops at a counted zero",
+         "01" + Byte(3) + Bytes({'A', 0, 0, 0, 'b', 0}) + "01" + Byte(1) + Bytes({'c', 0}), true,
          [](DwgBits& b) {
              b.UseStrings(0, b.End());
              const std::string first = b.TV();
@@ -173,7 +171,9 @@ TEST(DwgBits, EachCodingOnKnownBits) {
         {"a string stream found from its end", "01" + Byte(1) + Bytes({'x', 0, 26, 0}) + "1", true,
          [](DwgBits& b) { return Text(uint64_t{b.StringsEndingAt(43)}) + b.TV(); }, "1x"},
         {"no string stream: texts are empty", "0", true,
-         [](DwgBits& b) { return Text(uint64_t{b.StringsEndingAt(1)}) + b.TV() + "|" + Ended(0, b); },
+         [](DwgBits& b) {
+             return Text(uint64_t{b.StringsEndingAt(1)}) + b.TV() + "|" + Ended(0, b);
+         },
          "1|0"},
         {"a string stream larger than the object", Bytes({0x40, 0}) + "1", true,
          [](DwgBits& b) { return Text(uint64_t{b.StringsEndingAt(17)}); }, "0"},

@@ -20,7 +20,6 @@ constexpr uint16_t kProxyEntity = 498;
 
 [[noreturn]] void Damaged(const char* what) { throw AppError::DamagedDwg(what); }
 
-
 }  // namespace
 
 DwgFile::DwgFile(ByteSource& source) : source_(&source) {

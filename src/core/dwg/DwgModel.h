@@ -1,6 +1,6 @@
 #pragma once
-// What a DWG drawing of R13 to R2018 (but R2007) holds for drawing a picture of it, given as the DXF
-// reader gives it: the tables as a DxfDrawing (release code, code page, layers, the active
+// What a DWG drawing of R13 to R2018 (R2007 aside) holds for drawing a picture of it, given as the
+// DXF reader gives it: the tables as a DxfDrawing (release code, code page, layers, the active
 // view, the blocks) and the entities as DxfEntity records with the pairs DXF writes for them.
 //
 // Opening reads the object map and every object once, keeping the tables and an index of the
