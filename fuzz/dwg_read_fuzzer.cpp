@@ -1,6 +1,8 @@
 // The DWG object reader over any bytes: the damaged-DWG or stream-read error, or a model whose
 // every visit ends, with each entity within its pair cap. The same bytes also go through the
-// R2004 decompressor as compressed data, whose output must stay in its room. Seeds are real
+// R2004 decompressor as compressed data, whose output must stay in its room, and once more as
+// one R2010 entity (type, reference size, then its bits), so that the string stream and the
+// later releases' fields are reached without a paged container around them. Seeds are real
 // drawings made small (tests/support/DwgCompact.h); this build skips the object CRC so that
 // mutations reach the decoders.
 #include <cstddef>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "dwg/DwgEntities.h"
 #include "dwg/DwgModel.h"
 #include "dwg/DwgPages.h"
 #include "dxf/DxfShapes.h"
@@ -22,6 +25,27 @@ void CheckEntity(const DxfEntity& entity) {
     DecodeText(entity), DecodeInsert(entity), DecodeLwPolyline(entity);
 }
 
+// Byte 0 the type, byte 1 the references' size in bytes, byte 2 common flags; then the bits.
+void ReadAsLaterObject(const uint8_t* data, std::size_t size) {
+    if (size < 3) return;
+    DwgObject object;
+    object.type = data[0];
+    object.entityMode = data[2] & 3;
+    object.noDictionary = data[2] & 4;
+    object.colourHandle = data[2] & 8;
+    object.linetypeFlags = object.plotStyleFlags = object.materialFlags = (data[2] & 16) ? 3 : 0;
+    object.visualStyles = data[2] >> 6;
+    DwgBits bits(std::span(data + 3, size - 3), true, true, true);
+    const uint64_t references = uint64_t{data[1]} * 8;
+    if (references > bits.End() || !bits.StringsEndingAt(bits.End() - references)) return;
+    object.handleBits = bits.End() - references;
+    DxfEntity entity;
+    DwgBits handles = bits;
+    DecodeEntityData(object, bits, entity);
+    ReadEntityRefs(object, entity.type, handles);
+    CheckEntity(entity);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -31,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     } catch (const AppError& error) {
         FUZZ_CHECK(error.Kind() == ErrorKind::DamagedDwg);
     }
+    ReadAsLaterObject(data, size);
     MemorySource source(std::span(data, size));
     try {
         DwgModel model(source);

@@ -4,6 +4,7 @@
 //
 //   make_seeds OUT_DIR SAMPLE_DRAWING HELP_SOURCE [FIXTURES_DIR]
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -494,6 +495,29 @@ void WriteDxfDrawSeeds(Corpus& corpus, const fs::path& readSeeds) {
     }
 }
 
+// One R2010 TEXT entity in model space for the dwg_read target's object pass (type, reference
+// bytes, flags, bits): its text "OK" in the string stream, a layer handle after it.
+Bytes LaterTextObject() {
+    dwgtest::BitWriter w;
+    const auto real = [&](double value) {
+        uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        for (int i = 0; i < 8; ++i) w.Byte(static_cast<uint8_t>(bits >> (8 * i)));
+    };
+    w.Byte(0xFF);  // every optional field at its default
+    real(2.0), real(3.0);
+    w.Bits(3, 2);  // default extrusion and thickness
+    real(2.5);
+    w.Bits(0, 3);  // so that the references start on a byte
+    w.Bits(1, 2), w.Byte(2);
+    for (const int c : {0x4F, 0, 0x4B, 0}) w.Byte(static_cast<uint8_t>(c));  // "OK"
+    w.Byte(42), w.Byte(0), w.Bits(1, 1);       // their size in bits; there are strings
+    w.Byte(0x40), w.Byte(0x51), w.Byte(0x10);  // a null dictionary, the layer
+    Bytes seed = {1, 3, 2};
+    seed.insert(seed.end(), w.Bytes().begin(), w.Bytes().end());
+    return seed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -523,6 +547,7 @@ int main(int argc, char** argv) {
     WriteThumbnailPathSeeds(thumbnails);
     // The R13-R2000 drawings made small enough for the targets' 16 KiB inputs.
     Corpus dwg(out, "dwg_read");
+    dwg.Add(LaterTextObject());
     if (argc > 4) {
         const fs::path more = fs::path(argv[4]) / ".." / "dwg-more" / "entities-2000";
         for (const fs::path& file :

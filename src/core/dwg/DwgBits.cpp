@@ -95,6 +95,17 @@ uint16_t DwgBits::BS() {
     }
 }
 
+uint16_t DwgBits::OT() {
+    switch (BB()) {
+        case 0:
+            return RC();
+        case 1:
+            return static_cast<uint16_t>(RC() + 0x1F0);
+        default:
+            return RS();
+    }
+}
+
 uint32_t DwgBits::BL() {
     switch (BB()) {
         case 0:
@@ -195,7 +206,64 @@ DwgHandleRef DwgBits::H() {
     return ref;
 }
 
+bool DwgBits::StringsEndingAt(uint64_t end) {
+    if (end == 0 || end > End()) return false;
+    DwgBits probe = *this;
+    probe.Seek(end - 1);
+    if (!probe.B()) {
+        UseStrings(end, end);
+        return true;
+    }
+    if (end < 17) return false;
+    uint64_t at = end - 17;
+    probe.Seek(at);
+    uint64_t size = probe.RS();
+    if (size & 0x8000) {
+        if (at < 16) return false;
+        at -= 16;
+        probe.Seek(at);
+        size = (size & 0x7FFF) | uint64_t{probe.RS()} << 15;
+    }
+    if (size > at || probe.Overrun()) return false;
+    UseStrings(at - size, at);
+    return true;
+}
+
+std::string DwgBits::TU() {
+    // Read at the string stream's position, within its end; an overrun there spoils the object.
+    // Texts past the stream's end are empty: objects without strings have no stream at all.
+    if (stringBit_ >= stringEnd_) return {};
+    const uint64_t bit = bit_, end = end_;
+    bit_ = stringBit_;
+    end_ = stringEnd_;
+    const uint16_t length = BS();
+    std::string text;
+    if (uint64_t{length} * 16 > Left()) {
+        overrun_ = true;
+        bit_ = end_;
+    }
+    for (uint16_t i = 0; i < length && !overrun_; ++i) {
+        const uint16_t unit = RS();
+        if (unit == 0) {  // a counted zero ends the text; the rest is still passed over
+            bit_ += (uint64_t{length} - i - 1) * 16;
+            break;
+        }
+        if (unit < 0x80) {
+            text += static_cast<char>(unit);
+            continue;
+        }
+        static const char kHex[] = "0123456789ABCDEF";
+        text += "\\U+";
+        for (int shift = 12; shift >= 0; shift -= 4) text += kHex[unit >> shift & 15];
+    }
+    stringBit_ = bit_;
+    bit_ = bit;
+    end_ = end;
+    return text;
+}
+
 std::string DwgBits::TV() {
+    if (strings_) return TU();
     const uint16_t length = BS();
     if (uint64_t{length} * 8 > Left()) {
         overrun_ = true;

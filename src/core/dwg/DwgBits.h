@@ -14,9 +14,13 @@
 //   T/TV BS length, then that many RC (the drawing's code page)
 //   BT  R2000 on: B 1 = 0.0, else BD       BE R2000 on: B 1 = (0,0,1), else 3BD
 //   CMC up to R2000: BS colour index
+//   OT  R2010 on, an object's type: BB 00 RC, 01 RC + 0x1F0, 1x RS
+//   TU  R2007 on, every T/TV: BS length, then that many UTF-16 RS, read from the object's
+//       string stream (UseStrings) rather than where the field stands
 //
 // Every read is checked against the end: a read past it gives zeros and marks the stream as
 // overrun, which the caller checks once after a field group. Nothing here can overflow.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -35,18 +39,39 @@ struct DwgHandleRef {
 
 class DwgBits {
   public:
-    // `r2000`: the codings of R2000 and later; `r2004`: the fields R2004 added.
-    DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false)
-        : bytes_(bytes), r2000_(r2000), r2004_(r2004) {}
+    // `r2000`: the codings of R2000 and later; `r2004`, `r2010`, `r2013`: the fields those added.
+    DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false, bool r2010 = false,
+            bool r2013 = false)
+        : bytes_(bytes),
+          end_(uint64_t{bytes.size()} * 8),
+          r2000_(r2000),
+          r2004_(r2004),
+          r2010_(r2010),
+          r2013_(r2013) {}
+
+    // From R2007 the strings lie in a stream of their own, bits [start, end) of the same
+    // bytes: texts are then read from there, in order, as UTF-16 (other than ASCII given as
+    // \U+XXXX, as DXF gives characters outside its code page).
+    void UseStrings(uint64_t start, uint64_t end) {
+        strings_ = true;
+        stringEnd_ = std::min(end, uint64_t{bytes_.size()} * 8);
+        stringBit_ = std::min(start, stringEnd_);
+    }
+    // Finds the string stream that ends at bit `end` (where the handle references start): its
+    // last bit says whether there is one, the RS before it its size in bits, and with 0x8000
+    // set an RS before that the high bits. False when those lie.
+    bool StringsEndingAt(uint64_t end);
 
     uint64_t Position() const { return bit_; }
-    uint64_t End() const { return uint64_t{bytes_.size()} * 8; }
+    uint64_t End() const { return end_; }
     uint64_t Left() const { return bit_ < End() ? End() - bit_ : 0; }
     // Moves to an absolute bit; past the end it is an overrun.
     void Seek(uint64_t bit);
     bool Overrun() const { return overrun_; }
     bool R2000() const { return r2000_; }
     bool R2004() const { return r2004_; }
+    bool R2010() const { return r2010_; }
+    bool R2013() const { return r2013_; }
 
     uint32_t Bits(int count);  // up to 32
     bool B() { return Bits(1) != 0; }
@@ -57,6 +82,7 @@ class DwgBits {
     uint32_t RL();
     double RD();
     uint16_t BS();
+    uint16_t OT();
     uint32_t BL();
     uint64_t BLL();
     double BD();
@@ -80,11 +106,18 @@ class DwgBits {
     DxfPoint DD3(const DxfPoint& fallback);
 
   private:
+    std::string TU();
+
     std::span<const uint8_t> bytes_;
+    uint64_t end_;
     uint64_t bit_ = 0;
+    bool strings_ = false;
+    uint64_t stringBit_ = 0, stringEnd_ = 0;
     bool overrun_ = false;
     bool r2000_;
     bool r2004_;
+    bool r2010_;
+    bool r2013_;
 };
 
 // The object CRC: CRC-16 (polynomial 0xA001, reflected) from a seed.

@@ -49,7 +49,15 @@ void Lwpolyline(DwgBits& bits, DxfEntity& entity, Out& out) {
 }
 
 void Spline(DwgBits& bits, Out& out) {
-    const uint32_t scenario = bits.BL();
+    uint32_t scenario = bits.BL();
+    if (bits.R2013()) {
+        // Flags and the knot parametrisation say what the scenario did before: fit points
+        // (flag 1) unless the knots are given (15).
+        const uint32_t flags = bits.BL();
+        const uint32_t knotParameter = bits.BL();
+        if (flags & 1) scenario = 2;
+        if (knotParameter == 15) scenario = 1;
+    }
     const uint32_t degree = bits.BL();
     uint32_t knots = 0, controls = 0, fits = 0;
     bool weighted = false;

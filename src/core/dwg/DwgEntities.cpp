@@ -79,6 +79,7 @@ void Text(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& out) {
         out.Int(73, vertical);
         return;
     }
+    if (bits.R2010()) bits.RC();  // version
     out.Text(2, bits.TV());  // tag
     out.Int(73, bits.BS());  // field length
     out.Int(70, bits.RC());  // flags
@@ -198,6 +199,7 @@ void Polyline(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& ou
 }
 
 void Dimension(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& out) {
+    if (bits.R2010()) bits.RC();  // version
     const DxfPoint normal = bits.BD3();
     DxfPoint middle = bits.RD2();
     middle.z = bits.BD();
@@ -304,7 +306,9 @@ DwgEntityRefs ReadEntityRefs(const DwgObject& object, const std::string& type, D
     if (bits.R2000()) {
         refs.layer = bits.H().Resolve(self);
         if (object.linetypeFlags == 3) bits.H();
+        if (object.materialFlags == 3) bits.H();
         if (object.plotStyleFlags == 3) bits.H();
+        for (int i = 0; i < object.visualStyles; ++i) bits.H();
     }
     if (object.type == kInsert || object.type == kMinsert || type == "ACAD_TABLE") {
         refs.block = bits.H().Resolve(self);

@@ -1,5 +1,5 @@
 #pragma once
-// An R13-R2000 entity's own data as the DXF group pairs a DXF file gives for it, so that the
+// An R13-R2018 entity's own data as the DXF group pairs a DXF file gives for it, so that the
 // decoders and the renderer take DWG and DXF entities alike. Only what a picture needs is
 // decoded; a kind with nothing to draw keeps its type and common fields.
 #include <cstdint>

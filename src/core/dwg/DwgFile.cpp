@@ -28,12 +28,18 @@ DwgFile::DwgFile(ByteSource& source) : source_(&source) {
     source.Read(0, magic);
     release_ = std::string(magic.begin() + 2, magic.end());
     if (magic[0] != 'A' || magic[1] != 'C' ||
-        (release_ != "1012" && release_ != "1014" && release_ != "1015" && release_ != "1018")) {
+        (release_ != "1012" && release_ != "1014" && release_ != "1015" && release_ != "1018" &&
+         release_ != "1024" && release_ != "1027" && release_ != "1032")) {
         Damaged("release not read");
     }
     r2000_ = release_ >= "1015";
     r2004_ = release_ >= "1018";
+    r2007_ = release_ >= "1021";
+    r2010_ = release_ >= "1024";
+    r2013_ = release_ >= "1027";
     codePage_ = source.U16(0x13);
+    // The classes of R2013 on, and of an R2010 of maintenance release 4 on, have one RL more.
+    wideClasses_ = release_ > "1024" || (r2010_ && source.U8(0x0B) > 3);
     if (r2004_) {
         pages_ = std::make_unique<DwgPages>(source);
         const auto* classes = pages_->Find("AcDb:Classes");
@@ -86,8 +92,18 @@ std::span<const uint8_t> DwgFile::Bytes(uint64_t offset, uint64_t size) {
 // `data` starts at the sentinel: then RL size, the classes' bits, CRC and sentinel.
 void DwgFile::ReadClasses(std::span<const uint8_t> data) {
     if (data.size() < 20) return;
-    const uint64_t size = std::min<uint64_t>(bytes::LoadU32(data.data() + 16), data.size() - 20);
+    // From R2007 the strings end past the stated size: the bits then run to the section's end.
+    const uint64_t size =
+        r2007_ ? data.size() - 20
+               : std::min<uint64_t>(bytes::LoadU32(data.data() + 16), data.size() - 20);
     DwgBits bits(data.subspan(20, static_cast<std::size_t>(size)), r2000_, r2004_);
+    if (r2007_) {
+        // The bit size counts from its own field; the strings end there.
+        if (wideClasses_) bits.RL();
+        const uint64_t from = bits.Position();
+        const uint64_t end = from + bits.RL();
+        if (bits.Overrun() || !bits.StringsEndingAt(end)) return;
+    }
     if (r2004_) {
         bits.BS();  // the highest class number
         bits.RC(), bits.RC(), bits.B();
@@ -173,11 +189,16 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
     object = DwgObject{};
     std::span<const uint8_t> whole;
     uint64_t size = 0, sizeBytes = 0;
+    uint64_t referenceBits = 0;
     try {  // pages of a later release expand as they are reached, and may be damaged
-        const auto head = Bytes(offset, std::min<uint64_t>(8, source_->Size() - offset));
+        const auto head = Bytes(offset, std::min<uint64_t>(16, source_->Size() - offset));
         DwgBits sizeBits(head, r2000_, r2004_);
         size = sizeBits.MS();
-        if (sizeBits.Overrun() || size == 0 || size > kMaxDwgObjectBytes) return false;
+        if (r2010_) referenceBits = sizeBits.UMC();
+        if (sizeBits.Overrun() || size == 0 || size > kMaxDwgObjectBytes ||
+            referenceBits > size * 8) {
+            return false;
+        }
         sizeBytes = sizeBits.Position() / 8;
         whole = Bytes(offset, sizeBytes + size + 2);
     } catch (const AppError&) {
@@ -191,11 +212,12 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
         return false;
     }
     object_.assign(whole.begin() + static_cast<std::ptrdiff_t>(sizeBytes), whole.end() - 2);
-    bits = DwgBits(object_, r2000_, r2004_);
+    bits = DwgBits(object_, r2000_, r2004_, r2010_, r2013_);
 
-    object.type = bits.BS();
+    object.type = r2010_ ? bits.OT() : bits.BS();
     const bool entity = IsEntityType(object.type);
-    uint64_t handleBits = r2000_ ? bits.RL() : 0;
+    uint64_t handleBits = r2010_ ? size * 8 - referenceBits : r2000_ ? bits.RL() : 0;
+    if (r2007_ && !bits.StringsEndingAt(handleBits)) return false;
     object.handle = bits.H().value;
     for (;;) {  // extended data: each block an application's handle and its bytes
         const uint16_t eed = bits.BS();
@@ -205,8 +227,9 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
     }
     if (entity) {
         if (bits.B()) {  // a picture of the entity, kept by some writers
-            const uint32_t length = bits.RL();
-            bits.Seek(bits.Position() + uint64_t{length} * 8);
+            const uint64_t length = r2010_ ? bits.BLL() : bits.RL();
+            if (length > bits.Left() / 8) return false;
+            bits.Seek(bits.Position() + length * 8);
         }
     }
     if (!r2000_) handleBits = bits.RL();
@@ -214,6 +237,7 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
         object.entityMode = bits.BB();
         object.reactors = bits.BL();
         if (r2004_) object.noDictionary = bits.B();
+        if (r2013_) bits.B();  // binary data
         if (!r2000_) object.byLayerLinetype = bits.B();
         if (!r2004_) object.noLinks = bits.B();
         if (r2004_) {
@@ -235,11 +259,19 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
             object.linetypeFlags = bits.BB();
             object.plotStyleFlags = bits.BB();
         }
+        if (r2007_) {
+            object.materialFlags = bits.BB();
+            bits.RC();  // shadows
+        }
+        if (r2010_) {
+            for (int i = 0; i < 3; ++i) object.visualStyles += bits.B() ? 1 : 0;
+        }
         bits.BS();              // invisibility
         if (r2000_) bits.RC();  // lineweight
     } else {
         object.reactors = bits.BL();
         if (r2004_) object.noDictionary = bits.B();
+        if (r2013_) bits.B();  // binary data
     }
     object.handleBits = handleBits;
     return !bits.Overrun() && handleBits <= bits.End();

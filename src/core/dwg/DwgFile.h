@@ -19,6 +19,20 @@
 // AcDb:Handles and AcDb:AcDbObjects of the paged container (DwgPages.h), offsets counted in
 // the expanded AcDbObjects; classes gain a few fields, objects a few bits.
 //
+// R2010, R2013, R2018 (1024, 1027, 1032) lay out the same sections; their objects change:
+//
+//   object          MS size, UMC the handle references' size in bits (they end the data), then
+//                   OT type, H handle, ... (no RL); from R2007 texts lie in a string stream
+//                   ending just before the references: its last bit says whether there is one,
+//                   the RS before it its size in bits (0x8000 set: another RS before that
+//                   gives the high bits), and the stream lies right before those
+//   common fields   R2007: BB material, RC shadow flags; R2010: 3 B visual styles, each a
+//                   handle; R2013: B binary data, for entities and other objects alike;
+//                   R2010: an entity's picture size is a BLL
+//   classes         R2007: an RL bit size after the RL size (R2013 on and some R2010 an RL
+//                   more before it), counted from its own field; the class strings lie in a
+//                   stream ending there, which may end past the RL size
+//
 // Objects are read one at a time where they lie, through a window over the source.
 #include <cstdint>
 #include <memory>
@@ -41,7 +55,8 @@ struct DwgObject {
     // Entities only:
     uint8_t entityMode = 0;  // 0 an owner follows, 1 paper space, 2 model space
     bool noLinks = true, byLayerLinetype = true;
-    uint8_t linetypeFlags = 0, plotStyleFlags = 0;
+    uint8_t linetypeFlags = 0, plotStyleFlags = 0, materialFlags = 0;
+    uint8_t visualStyles = 0;  // R2010: handles of visual styles among the references
     int colour = 256;
     std::optional<uint32_t> trueColour;
     bool noDictionary = false;  // R2004: no extension dictionary handle
@@ -67,6 +82,7 @@ class DwgFile {
     const std::string& ReleaseCode() const { return release_; }
     bool R2000() const { return r2000_; }  // R2000 or later
     bool R2004() const { return r2004_; }
+    bool R2007() const { return r2007_; }
     uint16_t CodePage() const { return codePage_; }
     const std::vector<Location>& Objects() const { return objects_; }  // in handle order
     bool MapComplete() const { return mapComplete_; }
@@ -90,7 +106,8 @@ class DwgFile {
     std::unique_ptr<ByteSource> objectSection_;
     ByteSource* source_;  // where the objects lie
     std::string release_;
-    bool r2000_ = false, r2004_ = false;
+    bool r2000_ = false, r2004_ = false, r2007_ = false, r2010_ = false, r2013_ = false;
+    bool wideClasses_ = false;
     uint16_t codePage_ = 0;
     std::vector<Class> classes_;
     std::vector<Location> objects_;

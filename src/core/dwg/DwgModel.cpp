@@ -53,7 +53,8 @@ bool DwgModel::Reads(ByteSource& source) {
     std::array<uint8_t, 6> magic{};
     source.Read(0, magic);
     const std::string code(magic.begin(), magic.end());
-    return code == "AC1012" || code == "AC1014" || code == "AC1015" || code == "AC1018";
+    return code == "AC1012" || code == "AC1014" || code == "AC1015" || code == "AC1018" ||
+           code == "AC1024" || code == "AC1027" || code == "AC1032";
 }
 
 DwgModel::DwgModel(ByteSource& source) : file_(source) {
@@ -145,9 +146,13 @@ void DwgModel::ReadTable(const DwgObject& object, DwgBits& bits) {
         return;
     }
     const std::string name = bits.TV();
-    bits.B();   // referenced
-    bits.BS();  // external reference index
-    bits.B();   // depends on an external reference
+    if (file_.R2007()) {
+        bits.BS();  // external reference resolved: the flags around it are gone
+    } else {
+        bits.B();   // referenced
+        bits.BS();  // external reference index
+        bits.B();   // depends on an external reference
+    }
     if (object.type == kBlockRecord) {
         if (tables_.blocks.size() >= kMaxTableEntries) return;
         DxfBlock block;

@@ -1,6 +1,6 @@
 #pragma once
-// What a DWG drawing of R13 to R2004 holds for drawing a picture of it, given as the DXF
-// reader gives it: the tables as a DxfDrawing (release code, code page, layers, the active
+// What a DWG drawing of R13 to R2018 (R2007 aside) holds for drawing a picture of it, given as the
+// DXF reader gives it: the tables as a DxfDrawing (release code, code page, layers, the active
 // view, the blocks) and the entities as DxfEntity records with the pairs DXF writes for them.
 //
 // Opening reads the object map and every object once, keeping the tables and an index of the
@@ -23,7 +23,8 @@ class DwgModel {
   public:
     explicit DwgModel(ByteSource& source);
 
-    // Whether the source is a drawing of a release this reader reads (1012, 1014, 1015, 1018).
+    // Whether the source is a drawing of a release this reader reads (1012, 1014, 1015, 1018,
+    // 1024, 1027, 1032).
     static bool Reads(ByteSource& source);
 
     const DxfDrawing& Tables() const { return tables_; }
