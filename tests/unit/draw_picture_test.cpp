@@ -304,7 +304,14 @@ TEST(DrawPicture, HostileDrawingsGiveAPicture) {
         std::string drawing;
         bool ranOut;
     };
+    Pairs named;  // more layer and block names than are kept
+    for (int i = 0; i < 70000; ++i) {
+        const std::string name = std::to_string(i);
+        const Pairs more = Line(i, 0, i, 1, 256, name) + Pairs{{0, "INSERT"}, {2, name}};
+        named.insert(named.end(), more.begin(), more.end());
+    }
     const std::vector<Row> rows = {
+        {"70000 names", Drawing(named), false},
         {"cycle", Drawing(Pairs{{0, "INSERT"}, {2, "A"}}, self), false},
         {"60000 x 60000 array of dots",
          Drawing(Pairs{{0, "INSERT"}, {2, "H"}, {70, "60000"}, {71, "60000"}, {44, "2"}, {45, "2"}},

@@ -129,6 +129,8 @@ class Picture {
     std::map<int32_t, CachedBlock> blocks_;
     std::map<std::string, const DxfBlock*> blockIndex_;
     std::size_t blockIndexSize_ = SIZE_MAX, blockBytes_ = 0;
+    std::map<std::string, const DxfLayer*> layerIndex_;
+    std::size_t layerIndexSize_ = SIZE_MAX;
     std::vector<const DxfLayer*> layers_;
     int32_t layerZero_ = -1;
 
@@ -148,25 +150,25 @@ class Picture {
 };
 
 const DxfLayer* Picture::Layer(int32_t name) {
-    while (layers_.size() < names_.Size()) {
-        const std::string& wanted = names_.Name(static_cast<int32_t>(layers_.size()));
-        const DxfLayer* found = nullptr;
+    if (layerIndexSize_ != drawing_.layers.size()) {  // the table is read, or read again
+        layerIndex_.clear();
         for (const DxfLayer& layer : drawing_.layers) {
-            if (layer.name.size() != wanted.size()) continue;
-            bool same = true;
-            for (std::size_t i = 0; i < wanted.size() && same; ++i) {
-                char c = layer.name[i];
+            std::string upper = layer.name;
+            for (char& c : upper) {
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-                same = c == wanted[i];
             }
-            if (same) {
-                found = &layer;
-                break;
-            }
+            layerIndex_.emplace(std::move(upper), &layer);
         }
-        layers_.push_back(found);
+        layerIndexSize_ = drawing_.layers.size();
+        layers_.clear();
     }
-    return name >= 0 && static_cast<std::size_t>(name) < layers_.size() ? layers_[name] : nullptr;
+    while (layers_.size() < names_.Size()) {
+        const auto at = layerIndex_.find(names_.Name(static_cast<int32_t>(layers_.size())));
+        layers_.push_back(at == layerIndex_.end() ? nullptr : at->second);
+    }
+    return name > SceneNames::kUnknown && static_cast<std::size_t>(name) < layers_.size()
+               ? layers_[name]
+               : nullptr;
 }
 
 uint32_t Picture::ColourOf(const SceneItem& item, int32_t layer, const Inherited& inherited) {
@@ -458,7 +460,6 @@ void Picture::WalkInsert(const SceneInsert& insert, const Affine& m, const Inher
 }
 
 void Picture::Walk(const SceneList& list, const Affine& m, const Inherited& inherited, int depth) {
-    if (layerZero_ < 0) layerZero_ = names_.Of("0");
     for (const SceneItem& item : list.items) {
         if (depth == 0 && item.paper != paper_) continue;
         const int32_t layer = depth > 0 && item.layer == layerZero_ && inherited.layer >= 0
@@ -555,23 +556,22 @@ void Picture::Draw(const SceneList& list) { Walk(list, toPixels_, Inherited(), 0
 DxfPicture Picture::Run() {
     DxfPicture picture;
     builder_ = std::make_unique<SceneBuilder>(names_, drawing_, false);
-    // Curves are first cut for a 2048-pixel picture of the extents the header claims; when the
-    // frame turns out smaller, the second reading cuts them finer.
+    layerZero_ = names_.Of("0");
+    // Curves are first cut for a 2048-pixel picture of the saved view, or of the extents seen
+    // so far ($EXTMIN/$EXTMAX are often stale); when the frame turns out smaller, the second
+    // reading cuts them finer.
     const DxfHeader& header = drawing_.header;
-    bool toleranceSet = false;
     SceneList scratch;
     const auto done = [&] { Consume(scratch); };
     ReadDxf(source_, drawing_, [&](const DxfEntity& record) {
-        if (!toleranceSet) {
-            toleranceSet = true;
-            // The saved view is what is framed most often; the header's extents otherwise.
-            double hint = drawing_.activeViewport ? drawing_.activeViewport->height : 0;
-            if (!(hint > 0) && header.extMin && header.extMax) {
-                hint = std::max(header.extMax->x - header.extMin->x,
-                                header.extMax->y - header.extMin->y);
-            }
-            builder_->tolerance = std::isfinite(hint) && hint > 0 ? hint / 2048 : 0;
+        double span = drawing_.activeViewport ? drawing_.activeViewport->height : 0;
+        if (!(span > 0 && span < 1e300)) {
+            Box2 seen = extents_[0];
+            seen.Add(extents_[1]);
+            span =
+                seen.Empty() ? 0 : std::min(1e300, std::max(seen.x1 - seen.x0, seen.y1 - seen.y0));
         }
+        builder_->tolerance = span / 2048;
         builder_->Take(record, scratch, done);
     });
     builder_->Finish(scratch, done);
@@ -609,7 +609,7 @@ DxfPicture Picture::Run() {
         builder_ = std::make_unique<SceneBuilder>(names_, drawing_, false);
         builder_->tolerance = wanted;
         blockIndexSize_ = SIZE_MAX;
-        layers_.clear();
+        layerIndexSize_ = SIZE_MAX;
         ReadDxf(source_, drawing_, [&](const DxfEntity& record) {
             builder_->Take(record, scratch, [&] {
                 paper_ = paper;

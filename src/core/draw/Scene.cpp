@@ -45,9 +45,13 @@ int32_t SceneNames::Of(const std::string& name) {
     for (char& c : upper) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    const auto [at, added] = index_.emplace(upper, static_cast<int32_t>(names_.size()));
-    if (added) names_.push_back(std::move(upper));
-    return at->second;
+    const auto at = index_.find(upper);
+    if (at != index_.end()) return at->second;
+    if (names_.size() >= kMaxNames) return kUnknown;
+    const auto index = static_cast<int32_t>(names_.size());
+    index_.emplace(upper, index);
+    names_.push_back(std::move(upper));
+    return index;
 }
 
 SceneItem SceneBuilder::ItemOf(const DxfEntity& entity, ItemKind kind) {

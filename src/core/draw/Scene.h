@@ -62,9 +62,14 @@ struct SceneList {
     void Append(const SceneList& other);
 };
 
-// Upper-cased names (layers, blocks) as small numbers.
+// Upper-cased names (layers, blocks) as small numbers. A drawing naming more than kMaxNames
+// gets kUnknown for the rest: no layer (drawn, in white) and no block (not drawn).
 class SceneNames {
   public:
+    static constexpr std::size_t kMaxNames = 1 << 16;
+    static constexpr int32_t kUnknown = 0;  // named by no drawing: "" is kept by no table
+
+    SceneNames() { Of(""); }
     int32_t Of(const std::string& name);
     const std::string& Name(int32_t index) const { return names_[index]; }
     std::size_t Size() const { return names_.size(); }
