@@ -2,7 +2,8 @@
 // The geometry of one entity as runs of points in world coordinates (its OCS already applied),
 // ready to be projected and drawn: curves are cut into chords no further than `tolerance`
 // (drawing units) from the true curve, with a bounded number of points per curve whatever the
-// tolerance. Filled areas (solid hatches, SOLID, TRACE) come as rings filled even-odd.
+// tolerance. Filled areas (solid hatches, SOLID, TRACE) come as rings filled even-odd. A POINT
+// is a run of one point (a dot). Every point is finite: what overflows is left out.
 //
 // Inserts, dimensions (their blocks), XLINE/RAY (clipped to the frame by the renderer) and
 // text are the renderer's; everything else of the entity list is here. ACIS bodies give
