@@ -3,9 +3,10 @@
 // every entity's outlines finite and bounded by its pairs, whatever the tolerance. Input:
 // the drawing in CompactInput.h's form, so entity lists of megabytes, entities of more pairs
 // than the cap and numbers of any size are a few bytes away.
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "dxf/DxfGeometry.h"
 #include "dxf/DxfReader.h"
 #include "dxf/DxfShapes.h"
+#include "dxf/DxfTextOutlines.h"
 
 namespace {
 
@@ -93,6 +95,17 @@ class Checker {
     std::vector<DxfEntity> vertices_;
     std::size_t kept_ = 0;
 };
+// Text in each kind of encoding: single-byte, Shift-JIS, UTF-8, another double-byte page.
+void CheckText(const DxfEntity& entity, uint64_t index) {
+    static const char* const kPages[] = {"ANSI_1252", "ANSI_932", "UTF-8", "ANSI_1251", "ANSI_949"};
+    DxfOutlines text;
+    TextOutlinesOf(entity, kPages[index % std::size(kPages)], text);
+    for (const DxfRun& run : text.runs) {
+        for (const DxfPoint& p : run.points) {
+            FUZZ_CHECK(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+        }
+    }
+}
 
 }  // namespace
 
@@ -106,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         drawing = ReadDxf(source, [&](const DxfEntity& entity) {
             ++entities;
             check(entity);
+            CheckText(entity, entities);
         });
     } catch (const AppError& error) {
         FUZZ_CHECK(error.Kind() == ErrorKind::DamagedDxf);

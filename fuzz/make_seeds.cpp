@@ -397,6 +397,14 @@ void WriteDxfSeeds(Corpus& corpus, const fs::path& dxfFixtures) {
     corpus.Add(fuzz::EncodeCompact(dxftest::Bytes(kinds)));
     corpus.Add(fuzz::EncodeCompact(dxftest::Binary(dxftest::PairsOf(kinds), false)));
 
+    // Text of every kind, with escapes, format codes and each alignment.
+    corpus.Add(fuzz::EncodeCompact(dxftest::Bytes(dxftest::Ascii(
+        {{0, "SECTION"}, {2, "ENTITIES"}, {0, "TEXT"}, {10, "1"}, {11, "9"}, {40, "2"},
+         {72, "3"}, {1, "A%%c\\U+65E5\\M+18140^J\x83\x5C"}, {0, "MTEXT"}, {40, "1"},
+         {41, "5"}, {71, "5"}, {11, "0"}, {21, "1"},
+         {3, "{\\fArial|b1;x}\\S1^2;\\P\\H2x;y"}, {1, "\\C1;z z z"}, {0, "ATTRIB"},
+         {1, "v"}, {72, "1"}, {74, "2"}, {0, "ATTDEF"}, {2, "TAG"}, {71, "6"}, {0, "ENDSEC"}}))));
+
     if (!fs::is_directory(dxfFixtures)) return;
     for (const auto& entry : fs::directory_iterator(dxfFixtures)) {
         if (entry.path().extension() != ".dxf" || entry.file_size() > (64u << 10)) continue;
@@ -505,6 +513,7 @@ int main(int argc, char** argv) {
                                             "SEQEND",
                                             "INSERT",
                                             "$ACADVER",
+                                            "MTEXT", "TEXT", "\\P", "\\U+", "%%", "\\S",
                                             "\n  0\n",
                                             "\r\n",
                                             "\n310\n",

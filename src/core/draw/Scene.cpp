@@ -164,7 +164,7 @@ void SceneBuilder::Entity(const DxfEntity& entity, SceneList& out) {
         return;
     }
     if (type == "TEXT" || type == "MTEXT" || type == "ATTRIB" || (type == "ATTDEF" && !inBlock_)) {
-        TextOutlinesOf(entity, drawing_.header.codePage, outlines_);
+        TextOutlinesOf(entity, TextCodePage(drawing_.header), outlines_);
     } else {
         OutlinesOf(entity, {}, tolerance, outlines_);
         skippedBodies += outlines_.skippedBodies;
