@@ -128,6 +128,12 @@ int main(int argc, char** argv) {
             }
         }
         const DrawingPreview preview = ReadDrawingPreview(drawing);
+        if (preview.outcome == PreviewOutcome::NoBitmap) {
+            const std::unique_ptr<ByteSource> source = OpenDrawingFile(drawing);
+            if (const auto status = RunDwgDrawn(*source, argc == 3 ? argv[2] : nullptr)) {
+                return Finish(*status);
+            }
+        }
         std::cout << PreviewLine(preview) << "\n";
         if (preview.outcome != PreviewOutcome::Ready) return Finish(kNothingToShow);
         if (argc == 3 && !WriteImage(argv[2], preview.image)) {
