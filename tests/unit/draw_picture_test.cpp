@@ -317,15 +317,25 @@ TEST(DrawPicture, HostileDrawingsGiveAPicture) {
          Drawing(Pairs{{0, "INSERT"}, {2, "H"}, {70, "60000"}, {71, "60000"}, {44, "2"}, {45, "2"}},
                  huge),
          false},
-        {"60000 x 60000 array drawn over itself",
+        {"60000 x 60000 array drawn over itself, far past a small view",
          Drawing(Pairs{{0, "INSERT"},
                        {2, "H"},
-                       {41, "1000"},
+                       {41, "1e60"},
+                       {42, "1e60"},
                        {70, "60000"},
                        {71, "60000"},
                        {44, "0.001"},
                        {45, "0.001"}},
-                 huge),
+                 huge,
+                 {{0, "TABLE"},
+                  {2, "VPORT"},
+                  {0, "VPORT"},
+                  {2, "*ACTIVE"},
+                  {12, "0.5"},
+                  {22, "0.5"},
+                  {40, "1"},
+                  {41, "1"},
+                  {0, "ENDTAB"}}),
          true},
         {"one point", Drawing(Line(3, 4, 3, 4)), false},
         {"1e308", Drawing(Line(0, 0, 1e308, -1e308) + Line(1, 1, 2, 2)), false},
@@ -349,7 +359,9 @@ TEST(DrawPicture, HostileDrawingsGiveAPicture) {
              {made.substr(0, i), made.substr(0, i) + '\x80' + made.substr(i + 1)}) {
             try {
                 const DxfPicture picture = PictureOf(bad, {32, 0, false});
-                if (picture.drawn) EXPECT_EQ(picture.drawn->pixels.size() % 4, 0u);
+                if (picture.drawn) {
+                    EXPECT_EQ(picture.drawn->pixels.size() % 4, 0u);
+                }
             } catch (const AppError& error) {
                 EXPECT_EQ(error.Kind(), ErrorKind::DamagedDxf) << i;
             }

@@ -66,6 +66,13 @@ struct Inherited {
     uint32_t colour = kWhite;
 };
 
+// What a box's outline of `span` pixels costs; spans past any picture, infinite or NaN (a box
+// of infinite corners) cost what the largest picture's outline does.
+int64_t OutlineCost(double span) {
+    constexpr double kMost = 4.0 * kMaxPictureSide;
+    return 8 + (span >= 0 && span < kMost ? static_cast<int64_t>(4 * span) : 4 * kMaxPictureSide);
+}
+
 bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xmin, double ymin,
                  double xmax, double ymax) {
     double t0 = 0, t1 = 1;
@@ -420,7 +427,7 @@ void Picture::Instance(CachedBlock& block, const Affine& m, const Inherited& inh
         return;
     }
     if (budget_.RanOut() || !budget_.Take(static_cast<int64_t>(block.list.points.size()) + 1)) {
-        if (reserve_.Take(static_cast<int64_t>(4 * span) + 4)) BoxOutline(box, m, inherited.colour);
+        if (reserve_.Take(OutlineCost(span))) BoxOutline(box, m, inherited.colour);
         return;
     }
     Walk(block.list, m, inherited, depth + 1);
@@ -481,7 +488,7 @@ void Picture::WalkInsert(const SceneInsert& insert, const Affine& m, const Inher
             }
             if (span < 1 || !budget_.Take(8)) {
                 // A dot, or once the budget is spent, the part's box.
-                if (reserve_.Take(static_cast<int64_t>(4 * std::min(span, 1e6)) + 8)) {
+                if (reserve_.Take(OutlineCost(span))) {
                     BoxOutline(all, Affine(), inherited.colour);
                 }
                 continue;
