@@ -1,9 +1,9 @@
-// The picture of a DXF or DWG drawing. One pass reads the drawing: every entity is flattened into scene
-// items (see Scene.h), the extents of what is drawn are gathered, and the items are kept in a
-// bounded list. Blocks are read again, once each, when an insert needs them. Then the frame is
-// chosen (the saved view where drawn geometry meets it, else the extents) and the items are
-// drawn. When the list overflowed, or was flattened too coarsely for the frame found, the file
-// is read a second time and drawn as it streams by.
+// The picture of a DXF or DWG drawing. One pass reads the drawing: every entity is flattened
+// into scene items (see Scene.h), the extents of what is drawn are gathered, and the items are
+// kept in a bounded list. Blocks are read again, once each, when an insert needs them. Then the
+// frame is chosen (the saved view where drawn geometry meets it, else the extents) and the
+// items are drawn. When the list overflowed, or was flattened too coarsely for the frame found,
+// the drawing is read a second time and drawn as it streams by.
 #include "draw/DxfPicture.h"
 
 #include <algorithm>

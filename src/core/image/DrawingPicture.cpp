@@ -41,8 +41,7 @@ std::optional<RgbaImage> DrawnDwg(ByteSource& drawing, int size, std::string* re
 DrawingPicture ReadDrawingPicture(ByteSource& drawing, const PictureRequest& request) {
     DrawingPicture result;
     if (!LooksLikeDxf(drawing)) {
-        const bool drawable =
-            request.dxfLimit == 0 || drawing.Size() <= request.dxfLimit;
+        const bool drawable = request.dxfLimit == 0 || drawing.Size() <= request.dxfLimit;
         try {
             result.preview =
                 request.decodes ? ReadDrawingThumbnail(drawing) : ReadDrawingPreview(drawing);
