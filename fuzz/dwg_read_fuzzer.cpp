@@ -1,16 +1,19 @@
 // The DWG object reader over any bytes: the damaged-DWG or stream-read error, or a model whose
-// every visit ends, with each entity within its pair cap. The same bytes also go through the
-// R2004 decompressor as compressed data, whose output must stay in its room, and once more as
-// one R2010 entity (type, reference size, then its bits), so that the string stream and the
-// later releases' fields are reached without a paged container around them. Seeds are real
+// every visit ends, with each entity within its pair cap, and a picture of it drawn within
+// the size asked. The same bytes also go through the R2004 decompressor as compressed data,
+// whose output must stay in its room, and once more as one R2010 entity (type, reference
+// size, then its bits), so that the string stream and the later releases' fields are reached
+// without a paged container around them. Seeds are real
 // drawings made small (tests/support/DwgCompact.h); this build skips the object CRC so that
 // mutations reach the decoders.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "draw/DxfPicture.h"
 #include "dwg/DwgEntities.h"
 #include "dwg/DwgModel.h"
 #include "dwg/DwgPages.h"
@@ -75,6 +78,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         // An entity is met in its owner's list, which is visited twice for the spaces (as a
         // space and as a block), and a child once more in each visit of its parent's list.
         FUZZ_CHECK(visited <= 4 * model.Entities());
+    } catch (const AppError& error) {
+        FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::DamagedDwg, ErrorKind::StreamRead}));
+    }
+    try {
+        DrawRequest request;
+        request.width = 1 + static_cast<int>(size % 97);
+        const DxfPicture picture = DwgPictureOf(source, request);
+        FUZZ_CHECK(picture.stored.empty());
+        if (picture.drawn) {
+            FUZZ_CHECK(std::max(picture.drawn->width, picture.drawn->height) <= request.width);
+            FUZZ_CHECK(picture.drawn->pixels.size() ==
+                       std::size_t(picture.drawn->width) * picture.drawn->height * 4);
+        }
     } catch (const AppError& error) {
         FUZZ_CHECK(fuzz::IsOneOf(error, {ErrorKind::DamagedDwg, ErrorKind::StreamRead}));
     }

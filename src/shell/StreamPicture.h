@@ -15,14 +15,16 @@ struct StreamPicture {
 };
 
 // Explorer asks for every drawing of a folder it shows, so DXF drawings larger than a limit
-// are not read: the DWORD DxfLimitMB (mebibytes, 0 reads none) under Software\Ortholux of
-// HKEY_CURRENT_USER, else of HKEY_LOCAL_MACHINE, else kDefaultDxfLimitBytes.
+// are not read, nor DWG drawings drawn: the DWORD DxfLimitMB (mebibytes, 0 reads none) under
+// Software\Ortholux of HKEY_CURRENT_USER, else of HKEY_LOCAL_MACHINE, else
+// kDefaultDxfLimitBytes.
 uint64_t DxfLimit();
 
 // `limit` > 0 fits the picture into a limit square (never enlarged); 0 keeps the stored
-// size. A DXF drawing without a stored picture is drawn with its longer side `drawSize` (0:
-// `limit`, or 256 when that is 0 too). S_OK with the picture, or kNothingToShow (also for a
-// DXF drawing past the limit), kDamaged, the stream's own error, E_OUTOFMEMORY; never throws.
+// size. A drawing without a stored picture (DXF, or DWG that DwgModel reads) is drawn with
+// its longer side `drawSize` (0: `limit`, or 256 when that is 0 too). S_OK with the picture,
+// or kNothingToShow (also for a drawing past the limit), kDamaged, the stream's own error,
+// E_OUTOFMEMORY; never throws.
 HRESULT ReadStreamPicture(IStream* stream, int limit, StreamPicture& picture,
                           int drawSize = 0) noexcept;
 

@@ -23,7 +23,7 @@ from test_preview_batch import as_nobody_if_root, lock_folder  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from harness.drawings import dxf_with_thumbnail, thumbnail  # noqa: E402
+from harness.drawings import dxf_with_thumbnail, thumbnail, without_thumbnail  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                 "tools"))
@@ -249,15 +249,23 @@ class ContactSheet(unittest.TestCase):
             self.skipTest(f"{DXF_FIXTURES} is absent")
         stored = self.write(b"stored.dxf", dxf_with_thumbnail(
             (DXF_FIXTURES / "example_2000.dxf").read_bytes(), thumbnail(60, 40)))
+        # A DWG drawing without its thumbnail: drawn as the DXF drawings are.
+        bare = self.write(b"zbare.dwg", without_thumbnail(
+            (DXF_FIXTURES.parent / "dwg" / "example_2000.dwg").read_bytes()))
         lines = [subprocess.run([TOOL, p], capture_output=True).stdout
                  for p in sorted(DXF_FIXTURES.rglob("*.dxf"))]
         empty = any(line.startswith(b"Empty ") for line in lines)
-        sheet, _ = self.make_sheet("-r", "-s", "128", str(DXF_FIXTURES), stored,
+        sheet, _ = self.make_sheet("-r", "-s", "128", str(DXF_FIXTURES), stored, bare,
                                    status=3 if empty else 0)
         sections = self.open_sheet(sheet, "contact_sheet_dxf.png")
         tiles = [t for s in sections for t in s["tiles"]]
         by_path = {t["path"]: t for t in tiles}
-        self.assertEqual(len(tiles), 27)  # 13 drawings, 13 in entities-2007, the stored one
+        # 13 drawings, 13 in entities-2007, the stored one, the bare DWG
+        self.assertEqual(len(tiles), 28)
+        bare_tile = tiles.pop()
+        self.assertEqual((bare_tile["state"], bare_tile["release"], bare_tile["source"]),
+                         ("tile ready", "R2000 (AC1015)", "drawn from geometry"))
+        self.check_picture(sheet, bare_tile, bare, 128)
         for tile in tiles[:-1]:
             path = DXF_FIXTURES / tile["path"]
             with self.subTest(tile["path"]):

@@ -15,6 +15,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
                                 "harness"))
 import thumbimage  # noqa: E402
 from test_preview_cli import drawing  # noqa: E402
+from test_thumbnailer_cli import without_thumbnail  # noqa: E402
 from test_thumbnailer_cli import (DXF_FIXTURES, FIXTURE, diagonals_png,  # noqa: E402
                                   large_drawings)
 
@@ -108,22 +109,31 @@ class BatchForm(unittest.TestCase):
         plan = self.write("in/plan.DXF", dxf)
         self.write("in/named.dwg", dxf)  # a DXF drawing whatever its name
         self.write("in/a.dwg", READY)
+        with open(os.path.join(os.path.dirname(DXF_FIXTURES), "dwg", "example_2000.dwg"),
+                  "rb") as f:
+            bare = self.write("in/bare.dwg", without_thumbnail(f.read()))
         self.write("in/notes.txt", dxf)  # not a drawing's name: not taken
         out = os.path.join(self.dir, b"out")
         r = self.run_tool("--output-dir", out, folder)
         self.assertEqual(r.returncode, 0, r.stderr)
         lines = [(os.path.basename(p), text) for p, text in self.lines(r)]
-        self.assertEqual([n for n, _ in lines], [b"a.dwg", b"named.dwg", b"plan.DXF"])
+        self.assertEqual([n for n, _ in lines],
+                         [b"a.dwg", b"bare.dwg", b"named.dwg", b"plan.DXF"])
         self.assertEqual(lines[0][1], b"Ready 1015 3x2 bmp")
         single = subprocess.run([TOOL, plan], capture_output=True).stdout.rstrip(b"\n")
         self.assertRegex(single, rb"^Drawn 1015 \d+x\d+ png$")
-        self.assertEqual((lines[1][1], lines[2][1]), (single, single))
-        self.assertEqual(sorted(os.listdir(out)), [b"a.bmp", b"named.png", b"plan.png"])
-        reference = os.path.join(self.dir, b"drawn.png")
-        subprocess.run([TOOL, "--draw", plan, reference], check=True, capture_output=True)
-        with open(reference, "rb") as f, open(os.path.join(out, b"plan.png"), "rb") as g:
-            self.assertEqual(thumbimage.decode(g.read()).rgba(),
-                             thumbimage.decode(f.read()).rgba())
+        self.assertEqual((lines[2][1], lines[3][1]), (single, single))
+        self.assertEqual(lines[1][1], subprocess.run([TOOL, bare], capture_output=True)
+                         .stdout.rstrip(b"\n"))
+        self.assertRegex(lines[1][1], rb"^Drawn 1015 \d+x\d+ png$")
+        self.assertEqual(sorted(os.listdir(out)),
+                         [b"a.bmp", b"bare.png", b"named.png", b"plan.png"])
+        for drawing, name in ((plan, b"plan.png"), (bare, b"bare.png")):
+            reference = os.path.join(self.dir, b"drawn.png")
+            subprocess.run([TOOL, "--draw", drawing, reference], check=True, capture_output=True)
+            with open(reference, "rb") as f, open(os.path.join(out, name), "rb") as g:
+                self.assertEqual(thumbimage.decode(g.read()).rgba(),
+                                 thumbimage.decode(f.read()).rgba())
 
     def test_an_unreadable_folder_counts_in_the_summary(self):
         self.write("d/a.dwg", READY)

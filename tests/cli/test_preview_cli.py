@@ -7,7 +7,20 @@ import sys
 import tempfile
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from harness import thumbimage  # noqa: E402
+from harness.drawings import without_thumbnail  # noqa: E402
+
 TOOL = None
+FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared",
+                        "fixtures")
+# The DWG drawings the object reader reads, with their DXF twins where there is one.
+DWG_TWINS = [("dwg/example_r13.dwg", "dxf/example_r13.dxf"),
+             ("dwg/example_r14.dwg", "dxf/example_r14.dxf"),
+             ("dwg/example_2000.dwg", "dxf/example_2000.dxf"),
+             ("dwg/example_2004.dwg", "dxf/example_2004.dxf"),
+             ("dwg/r2004_material.dwg", None),
+             ("dwg-more/entities-2000/entities-2d.dwg", None)]
 
 
 def drawing(code=b"1015", entries=2, bits=8, width=3, height=2, table=(0, 0xFFFFFF)):
@@ -34,6 +47,31 @@ def dxf(entities="", thumbnail=b""):
 
 
 LINE = "0\nLINE\n8\n0\n62\n1\n10\n0\n20\n0\n11\n4\n21\n1\n"
+
+
+def ink_agreement(a, b):
+    """F of two pictures' ink at a tolerance of one pixel: ink differs from the picture's
+    most common border colour by more than 48 in a channel; a pixel of one counts when the
+    other has ink in the 3 x 3 square around it."""
+    def ink(picture):
+        w, h = picture.width, picture.height
+        rgb = [picture.pixel(x, y)[:3] for y in range(h) for x in range(w)]
+        border = [rgb[y * w + x] for x in range(w) for y in (0, h - 1)] + \
+                 [rgb[y * w + x] for y in range(h) for x in (0, w - 1)]
+        ground = max(set(border), key=border.count)
+        return {(i % w, i // w) for i, p in enumerate(rgb)
+                if max(abs(c - g) for c, g in zip(p, ground)) > 48}
+
+    def share(mine, theirs):
+        near = sum(1 for x, y in mine
+                   if any((x + dx, y + dy) in theirs for dx in (-1, 0, 1) for dy in (-1, 0, 1)))
+        return near / len(mine)
+
+    ours, reference = ink(a), ink(b)
+    if not ours or not reference:
+        return 0.0
+    precision, recall = share(ours, reference), share(reference, ours)
+    return 2 * precision * recall / (precision + recall) if precision + recall else 0.0
 
 
 def png_size(data):
@@ -143,11 +181,50 @@ class PreviewTool(unittest.TestCase):
                 r = self.run_tool("--draw", *args)
                 self.assertEqual(r.returncode, 2)
                 self.assertIn(b"usage:", r.stderr)
-        r = self.run_tool("--draw", self.write("a.dwg", drawing()), out)
+        r = self.run_tool("--draw", self.write("a.dwg", drawing(code=b"1021")), out)
         self.assertEqual(r.returncode, 1)
-        self.assertTrue(r.stderr.endswith(b"a.dwg: not a DXF drawing\n"), r.stderr)
+        self.assertTrue(
+            r.stderr.endswith(b"a.dwg: not a DXF drawing, nor a DWG drawing of R13 to R2004\n"),
+            r.stderr)
+        # A release it reads whose objects are not there.
+        r = self.run_tool("--draw", self.write("a.dwg", drawing()), out)
+        self.assertEqual((r.returncode, r.stderr), (1, b"damaged DWG drawing\n"))
         r = self.run_tool(self.write("cut.dxf", dxf(LINE).replace(b"11\n4", b"11\nx")))
         self.assertEqual((r.returncode, r.stderr), (1, b"damaged DXF drawing\n"))
+
+    def test_dwg_drawn_where_it_stores_no_thumbnail_and_as_its_dxf_twin(self):
+        if not os.path.isdir(FIXTURES):
+            self.skipTest(f"{FIXTURES} is absent")
+        out = os.path.join(self.dir.name, "o.png")
+
+        def draw(path, size="320x240"):
+            r = self.run_tool("--draw", "-s", size, path, out)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            with open(out, "rb") as f:
+                return r.stdout, f.read()
+
+        for dwg, dxf_twin in DWG_TWINS:
+            with self.subTest(dwg):
+                path = os.path.join(FIXTURES, dwg)
+                with open(path, "rb") as f:
+                    bare = self.write("bare.dwg", without_thumbnail(f.read()))
+                line, picture = draw(path)
+                # The stored thumbnail plays no part in what is drawn.
+                self.assertEqual(draw(bare), (line, picture))
+                r = self.run_tool(bare, out)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertRegex(r.stdout, rb"^Drawn 10(12|14|15|18) 256x\d+ png\n$")
+                with open(out, "rb") as f:
+                    self.assertEqual(f.read(), draw(path, "256")[1])
+                if dxf_twin:
+                    twin = draw(os.path.join(FIXTURES, dxf_twin))[1]
+                    agreement = ink_agreement(thumbimage.decode(picture),
+                                              thumbimage.decode(twin))
+                    self.assertGreaterEqual(agreement, 0.95)
+        # A release the reader does not read stays as it was.
+        with open(os.path.join(FIXTURES, "dwg", "example_2007.dwg"), "rb") as f:
+            bare = self.write("bare.dwg", without_thumbnail(f.read()))
+        self.assertEqual(self.run_tool(bare).stdout, b"NoBitmap 1021\n")
 
     def test_usage(self):
         self.assertEqual(self.run_tool().returncode, 2)

@@ -15,7 +15,7 @@ from test_preview_cli import drawing  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from harness.drawings import diagonals_png, dxf_with_thumbnail, thumbnail  # noqa: E402
-from harness.drawings import with_thumbnail  # noqa: E402
+from harness.drawings import with_thumbnail, without_thumbnail  # noqa: E402
 from harness.drawings import drawing as bmp_drawing  # noqa: E402
 from harness.screen import encode_png  # noqa: E402
 
@@ -166,6 +166,35 @@ class Thumbnailer(unittest.TestCase):
                 if os.path.basename(path).startswith("example_"):
                     drawn += 1
         self.assertEqual(drawn, 9)  # every one of the drawings of a CAD program's example
+
+    def test_dwg_drawings_without_a_thumbnail_drawn_as_the_preview_tool_draws_them(self):
+        real = os.path.join(os.path.dirname(FIXTURE), "example_r14.dwg")
+        if not os.path.isfile(real):
+            self.skipTest(f"{real} is absent")
+        with open(real, "rb") as f:
+            data = f.read()
+        out, reference = os.path.join(self.dir, "t.png"), os.path.join(self.dir, "d.png")
+        # No bitmap listed, and a bitmap listed that could never decode (length 0).
+        zero = bytearray(data)
+        directory = int.from_bytes(data[13:17], "little")
+        zero[directory + 35:directory + 39] = bytes(4)
+        for name, drawn in (("bare.dwg", without_thumbnail(data)), ("zero.dwg", bytes(zero))):
+            with self.subTest(name):
+                src = self.write(name, drawn)
+                r = self.run_tool("-s", "100", src, out)
+                self.assertEqual((r.returncode, r.stderr), (0, b""))
+                subprocess.run([PREVIEW, "--draw", "-s", "100", src, reference], check=True,
+                               capture_output=True)
+                with open(out, "rb") as f, open(reference, "rb") as g:
+                    png = thumbimage.decode(f.read())
+                    self.assertEqual(png.rgba(), thumbimage.decode(g.read()).rgba())
+                self.assertEqual((png.width, png.height), (100, 67))
+        # Past the limit a DWG drawing is not drawn, and says what it lacks.
+        r = subprocess.run([TOOL, self.write("bare.dwg", without_thumbnail(data)), out],
+                           capture_output=True,
+                           env=dict(os.environ, ORTHOLUX_DXF_LIMIT_MB="0"))
+        self.assertEqual(r.returncode, 3)
+        self.assertIn(b"holds no bitmap", r.stderr)
 
     def test_a_dxf_drawings_stored_picture_as_a_dwg_drawings(self):
         example = os.path.join(DXF_FIXTURES, "example_2000.dxf")

@@ -12,6 +12,7 @@ from pathlib import Path
 
 from harness import WineTestCase, config
 from harness.drawings import diagonals_png, drawing, thumbnail, with_thumbnail
+from harness.drawings import without_thumbnail
 from harness.screen import encode_png
 from harness.thumbimage import Png
 
@@ -272,6 +273,25 @@ class ShellHandlers(WineTestCase):
         self.assertEqual(len(records), 8 * 3 * len(files))
         for _, thread, path, result, checksum in records:
             self.assertEqual((thread, path, result, checksum), (thread, path, *alone[path]))
+
+    def test_dwg_drawings_without_a_thumbnail_drawn_as_the_thumbnailer_draws_them(self):
+        drawn = 0
+        for fixture in self.ready():
+            if fixture["release_code"] not in ("1012", "1014", "1015", "1018"):
+                continue  # releases whose objects are not read yet stay without a picture
+            with self.subTest(fixture["file"]):
+                bare = self.out / ("bare-" + fixture["file"])
+                bare.write_bytes(without_thumbnail(fixture["path"].read_bytes()))
+                sized, _ = self.thumb({"path": bare}, 96)
+                want = drawn_or_none(bare, 96)
+                self.assertEqual(sized[96][2], S_OK)
+                self.assertEqual(sized[96][5:7], ["1", "32"])  # opaque, as DXF pictures
+                got = read_raw(self.out / "thumb-96.bgra")
+                self.assertEqual(got[:2], want[:2])
+                self.assertTrue(bgra_to_rgba(got[2]) == want[2],
+                                "pixels differ from the thumbnailer's")
+                drawn += 1
+        self.assertEqual(drawn, 5)  # R13, R14, R2000 and two of R2004
 
     def test_dxf_thumbnails_equal_the_thumbnailers_pixels_also_in_eight_threads(self):
         drawings = dxf_fixtures()

@@ -12,6 +12,8 @@
 #include "TerminalText.h"
 #include "draw/DxfPicture.h"
 #include "draw/StoredPicture.h"
+#include "dwg/DwgModel.h"
+#include "image/DrawingPicture.h"
 #include "text/ControlEscape.h"
 
 namespace {
@@ -75,6 +77,13 @@ int RunDxfPreview(ByteSource& drawing, const char* output) {
     return kReady;
 }
 
+std::optional<int> RunDwgDrawn(ByteSource& drawing, const char* output) {
+    DxfPicture picture;
+    picture.drawn = DrawnDwg(drawing, DrawRequest().width, &picture.releaseCode);
+    if (!picture.drawn) return std::nullopt;
+    return Drawn(picture, output);
+}
+
 bool WantsDraw(const std::vector<std::string>& args) {
     return !args.empty() && args[0] == "--draw";
 }
@@ -102,9 +111,11 @@ int RunDrawCommand(const std::vector<std::string>& args, const char* usage) {
     }
     const std::string& path = args[at];
     const std::unique_ptr<ByteSource> drawing = OpenDrawingFile(path);
-    if (!LooksLikeDxf(*drawing)) {
-        std::cerr << "ortholux-preview: " << PathForTerminal(path) << ": not a DXF drawing\n";
-        return kFailed;
+    if (LooksLikeDxf(*drawing)) return Drawn(DxfPictureOf(*drawing, request), args[at + 1].c_str());
+    if (DwgModel::Reads(*drawing)) {
+        return Drawn(DwgPictureOf(*drawing, request), args[at + 1].c_str());
     }
-    return Drawn(DxfPictureOf(*drawing, request), args[at + 1].c_str());
+    std::cerr << "ortholux-preview: " << PathForTerminal(path)
+              << ": not a DXF drawing, nor a DWG drawing of R13 to R2004\n";
+    return kFailed;
 }

@@ -26,25 +26,26 @@ const char kUsageText[] =
     "usage: ortholux-preview DRAWING [OUTPUT]\n"
     "       ortholux-preview [-r] [--output-dir DIR [--png]] [--] DRAWING|FOLDER...\n"
     "       ortholux-preview --contact-sheet OUTDIR [-r] [-s SIZE] [--] DRAWING|FOLDER...\n"
-    "       ortholux-preview --draw [-s SIZE | -s WIDTHxHEIGHT] DRAWING.dxf OUTPUT.png\n"
+    "       ortholux-preview --draw [-s SIZE | -s WIDTHxHEIGHT] DRAWING OUTPUT.png\n"
     "       ortholux-preview -h|--help\n"
     "\n"
     "Finds the thumbnail of a DWG drawing and prints one line:\n"
     "  Ready CODE WIDTHxHEIGHT bmp|png   the drawing has a thumbnail\n"
     "  BelowRange CODE                   release older than 1012: not shown\n"
+    "  Drawn CODE WIDTHxHEIGHT png       none there: its geometry drawn (R13 to R2004)\n"
     "  NoBitmap CODE                     the thumbnail directory holds no bitmap\n"
     "CODE is the drawing's release code (1012, 1014, 1015, ...). With OUTPUT and a\n"
     "thumbnail, the complete image is written there: a BMP file with black and white\n"
     "exchanged, or the stored PNG file unchanged.\n"
     "\n"
-    "Exit status: 0 Ready, 3 BelowRange or NoBitmap, 1 error (message on standard\n"
-    "error), 2 wrong usage.\n"
+    "Exit status: 0 Ready or Drawn, 3 BelowRange or NoBitmap, 1 error (message on\n"
+    "standard error), 2 wrong usage.\n"
     "\n"
     "A DXF drawing (told by its content) gives its stored picture as above, or else its\n"
     "geometry drawn: \"Drawn CODE WIDTHxHEIGHT png\" (OUTPUT: a PNG file), or\n"
     "\"Empty CODE\" and exit status 3 when it has nothing to draw. --draw draws the\n"
     "geometry even where a picture is stored: SIZE is the longer side (default 256),\n"
-    "WIDTHxHEIGHT exactly that picture.\n"
+    "WIDTHxHEIGHT exactly that picture. It draws DWG drawings of R13 to R2004 too.\n"
     "\n"
     "The second form (chosen by any option, more than two arguments, a folder first or\n"
     "an existing *.dwg or *.dxf file second) prints PATH, a tab and the line above for\n"
@@ -128,6 +129,12 @@ int main(int argc, char** argv) {
             }
         }
         const DrawingPreview preview = ReadDrawingPreview(drawing);
+        if (preview.outcome == PreviewOutcome::NoBitmap) {
+            const std::unique_ptr<ByteSource> source = OpenDrawingFile(drawing);
+            if (const auto status = RunDwgDrawn(*source, argc == 3 ? argv[2] : nullptr)) {
+                return Finish(*status);
+            }
+        }
         std::cout << PreviewLine(preview) << "\n";
         if (preview.outcome != PreviewOutcome::Ready) return Finish(kNothingToShow);
         if (argc == 3 && !WriteImage(argv[2], preview.image)) {

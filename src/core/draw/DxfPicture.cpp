@@ -1,9 +1,9 @@
-// The picture of a DXF drawing. One pass reads the file: every entity is flattened into scene
-// items (see Scene.h), the extents of what is drawn are gathered, and the items are kept in a
-// bounded list. Blocks are read again, once each, when an insert needs them. Then the frame is
-// chosen (the saved view where drawn geometry meets it, else the extents) and the items are
-// drawn. When the list overflowed, or was flattened too coarsely for the frame found, the file
-// is read a second time and drawn as it streams by.
+// The picture of a DXF or DWG drawing. One pass reads the drawing: every entity is flattened
+// into scene items (see Scene.h), the extents of what is drawn are gathered, and the items are
+// kept in a bounded list. Blocks are read again, once each, when an insert needs them. Then the
+// frame is chosen (the saved view where drawn geometry meets it, else the extents) and the
+// items are drawn. When the list overflowed, or was flattened too coarsely for the frame found,
+// the drawing is read a second time and drawn as it streams by.
 #include "draw/DxfPicture.h"
 
 #include <algorithm>
@@ -20,6 +20,7 @@
 #include "draw/PortableMath.h"
 #include "draw/Raster.h"
 #include "draw/Scene.h"
+#include "dwg/DwgModel.h"
 #include "dxf/DxfOcs.h"
 #include "preview/ByteSource.h"
 
@@ -99,9 +100,49 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xmin, do
     return true;
 }
 
+// Where the picture's records come from: a DXF file read as it streams by, or a DWG drawing's
+// objects. Both give the tables, every entity of model and paper space, and a block's entities.
+class SceneInput {
+  public:
+    virtual ~SceneInput() = default;
+    // Fills `drawing`, its tables ready before the entities that need them arrive.
+    virtual void Read(DxfDrawing& drawing, const DxfEntityVisitor& visit) = 0;
+    virtual void ReadBlock(const DxfBlock& block, const DxfEntityVisitor& visit) = 0;
+};
+
+class DxfInput final : public SceneInput {
+  public:
+    explicit DxfInput(ByteSource& source) : source_(source) {}
+    void Read(DxfDrawing& drawing, const DxfEntityVisitor& visit) override {
+        ReadDxf(source_, drawing, visit);
+    }
+    void ReadBlock(const DxfBlock& block, const DxfEntityVisitor& visit) override {
+        ReadDxfBlock(source_, block, visit);
+    }
+
+  private:
+    ByteSource& source_;
+};
+
+class DwgInput final : public SceneInput {
+  public:
+    explicit DwgInput(ByteSource& source) : model_(source) {}
+    void Read(DxfDrawing& drawing, const DxfEntityVisitor& visit) override {
+        drawing = model_.Tables();
+        model_.ModelEntities(visit);
+        model_.PaperEntities(visit);
+    }
+    void ReadBlock(const DxfBlock& block, const DxfEntityVisitor& visit) override {
+        model_.BlockEntities(block, visit);
+    }
+
+  private:
+    DwgModel model_;
+};
+
 class Picture {
   public:
-    Picture(ByteSource& source, const DrawRequest& request) : source_(source), request_(request) {}
+    Picture(SceneInput& input, const DrawRequest& request) : input_(input), request_(request) {}
 
     DxfPicture Run();
 
@@ -126,7 +167,7 @@ class Picture {
     Affine View() const;
     void Draw(const SceneList& list);
 
-    ByteSource& source_;
+    SceneInput& input_;
     const DrawRequest& request_;
     DxfDrawing drawing_;
     SceneNames names_;
@@ -224,8 +265,8 @@ CachedBlock* Picture::Block(int32_t name) {
         }
         scratch.Clear();
     };
-    ReadDxfBlock(source_, *at->second,
-                 [&](const DxfEntity& record) { builder.Take(record, scratch, done); });
+    input_.ReadBlock(*at->second,
+                     [&](const DxfEntity& record) { builder.Take(record, scratch, done); });
     builder.Finish(scratch, done);
     return &cached;
 }
@@ -570,7 +611,7 @@ DxfPicture Picture::Run() {
     const DxfHeader& header = drawing_.header;
     SceneList scratch;
     const auto done = [&] { Consume(scratch); };
-    ReadDxf(source_, drawing_, [&](const DxfEntity& record) {
+    input_.Read(drawing_, [&](const DxfEntity& record) {
         double span = drawing_.activeViewport ? drawing_.activeViewport->height : 0;
         if (!(span > 0 && span < 1e300)) {
             Box2 seen = extents_[0];
@@ -617,7 +658,7 @@ DxfPicture Picture::Run() {
         builder_->tolerance = wanted;
         blockIndexSize_ = SIZE_MAX;
         layerIndexSize_ = SIZE_MAX;
-        ReadDxf(source_, drawing_, [&](const DxfEntity& record) {
+        input_.Read(drawing_, [&](const DxfEntity& record) {
             builder_->Take(record, scratch, [&] {
                 paper_ = paper;
                 Draw(scratch);
@@ -669,5 +710,11 @@ bool LooksLikeDxf(ByteSource& source) {
 }
 
 DxfPicture DxfPictureOf(ByteSource& source, const DrawRequest& request) {
-    return Picture(source, request).Run();
+    DxfInput input(source);
+    return Picture(input, request).Run();
+}
+
+DxfPicture DwgPictureOf(ByteSource& source, const DrawRequest& request) {
+    DwgInput input(source);
+    return Picture(input, request).Run();
 }

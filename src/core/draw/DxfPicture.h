@@ -39,3 +39,8 @@ bool LooksLikeDxf(ByteSource& source);
 
 // Throws AppError: the damaged-DXF kind for a file that is no DXF drawing or is damaged.
 DxfPicture DxfPictureOf(ByteSource& source, const DrawRequest& request);
+
+// A DWG drawing's geometry drawn as DxfPictureOf draws a DXF drawing's, for the releases
+// DwgModel reads; `stored` stays empty (a DWG's thumbnail is read apart, see Preview.h).
+// Throws AppError as DwgModel does.
+DxfPicture DwgPictureOf(ByteSource& source, const DrawRequest& request);

@@ -4,8 +4,10 @@
 #include <limits>
 #include <utility>
 
+#include "Error.h"
 #include "draw/DxfPicture.h"
 #include "draw/StoredPicture.h"
+#include "dwg/DwgModel.h"
 
 namespace {
 
@@ -23,12 +25,42 @@ PictureOutcome OutcomeOf(PreviewOutcome outcome) {
 
 }  // namespace
 
+std::optional<RgbaImage> DrawnDwg(ByteSource& drawing, int size, std::string* releaseCode) {
+    try {
+        if (!DwgModel::Reads(drawing)) return std::nullopt;
+        DrawRequest draw;
+        draw.width = std::clamp(size, 1, kMaxPictureSide);
+        DxfPicture picture = DwgPictureOf(drawing, draw);
+        if (releaseCode) *releaseCode = std::move(picture.releaseCode);
+        return std::move(picture.drawn);
+    } catch (const AppError&) {
+        return std::nullopt;
+    }
+}
+
 DrawingPicture ReadDrawingPicture(ByteSource& drawing, const PictureRequest& request) {
     DrawingPicture result;
     if (!LooksLikeDxf(drawing)) {
-        result.preview =
-            request.decodes ? ReadDrawingThumbnail(drawing) : ReadDrawingPreview(drawing);
+        const bool drawable = request.dxfLimit == 0 || drawing.Size() <= request.dxfLimit;
+        try {
+            result.preview =
+                request.decodes ? ReadDrawingThumbnail(drawing) : ReadDrawingPreview(drawing);
+        } catch (const AppError& error) {
+            // A thumbnail that could never decode: the geometry, where it can be drawn.
+            if (error.Kind() != ErrorKind::InvalidBitmap || !drawable) throw;
+            std::optional<RgbaImage> drawn =
+                DrawnDwg(drawing, request.size, &result.preview.info.releaseCode);
+            if (!drawn) throw;
+            result.preview.outcome = PreviewOutcome::NoBitmap;
+            result.drawn = std::move(drawn);
+            result.outcome = PictureOutcome::Drawn;
+            return result;
+        }
         result.outcome = OutcomeOf(result.preview.outcome);
+        if (result.outcome == PictureOutcome::NoBitmap && drawable) {
+            result.drawn = DrawnDwg(drawing, request.size);
+            if (result.drawn) result.outcome = PictureOutcome::Drawn;
+        }
         return result;
     }
     result.dxf = true;

@@ -118,6 +118,17 @@ def with_thumbnail(drawing_bytes, thumb):
     return bytes(data) + thumb
 
 
+def without_thumbnail(drawing_bytes):
+    """A real drawing whose thumbnail directory lists its header entry alone: NoBitmap, the
+    picture's bytes left where they were, unused."""
+    data = bytearray(drawing_bytes)
+    directory = struct.unpack_from("<I", data, 13)[0]
+    if data[directory + 20] != 2:
+        raise ValueError("the drawing has no two-entry thumbnail directory")
+    data[directory + 20] = 1
+    return bytes(data)
+
+
 def dxf_with_thumbnail(dxf_bytes, dib):
     """An ASCII DXF drawing with a THUMBNAILIMAGE section holding `dib` (a packed DIB) before
     its EOF, where CAD programs write it: its length (90), then hex in 310 lines of at most
