@@ -184,7 +184,7 @@ class PreviewTool(unittest.TestCase):
         r = self.run_tool("--draw", self.write("a.dwg", drawing(code=b"1021")), out)
         self.assertEqual(r.returncode, 1)
         self.assertTrue(
-            r.stderr.endswith(b"a.dwg: not a DXF drawing, nor a DWG drawing of R13 to R2004\n"),
+            r.stderr.endswith(b"a.dwg: not a DXF drawing, nor a DWG drawing of R13 to R2018 (but R2007)\n"),
             r.stderr)
         # A release it reads whose objects are not there.
         r = self.run_tool("--draw", self.write("a.dwg", drawing()), out)

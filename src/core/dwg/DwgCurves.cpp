@@ -1,4 +1,4 @@
-// The DWG entities made of lists, R13 to R2004, as DXF pairs: a list's count is never
+// The DWG entities made of lists, R13 to R2018, as DXF pairs: a list's count is never
 // trusted; each stops when the bits run out or the entity's pair cap is reached.
 #include <vector>
 

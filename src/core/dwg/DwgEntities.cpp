@@ -1,4 +1,4 @@
-// Entity data of R13 to R2004, field by field as the format lays it out, turned into the pairs
+// Entity data of R13 to R2018, field by field as the format lays it out, turned into the pairs
 // DXF writes for the same entity. Angles become degrees where DXF writes degrees; a value that
 // is not finite becomes 0, as DXF pairs are always finite. Counts are never trusted: every
 // list stops when the bits run out or the entity's pair cap is reached.
