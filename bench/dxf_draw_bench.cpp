@@ -56,8 +56,8 @@ void PlainRead(benchmark::State& state, const std::string& path) {
     OverFile(state, path, [](ByteSource& source) {
         std::vector<uint8_t> window(std::size_t{64} << 10);
         for (uint64_t at = 0; at < source.Size(); at += window.size()) {
-            const auto n = static_cast<std::size_t>(std::min<uint64_t>(window.size(),
-                                                                      source.Size() - at));
+            const auto n =
+                static_cast<std::size_t>(std::min<uint64_t>(window.size(), source.Size() - at));
             source.Read(at, std::span(window.data(), n));
         }
         benchmark::DoNotOptimize(window.data());
@@ -67,8 +67,8 @@ void PlainRead(benchmark::State& state, const std::string& path) {
 const bool registered = [] {
     std::vector<std::string> paths;
     std::error_code error;
-    for (const fs::path& dir : {fs::path(ORTHOLUX_BENCH_DXF_DIR),
-                               fs::path(ORTHOLUX_BENCH_DXF_DIR) / "entities-2007"}) {
+    for (const fs::path& dir :
+         {fs::path(ORTHOLUX_BENCH_DXF_DIR), fs::path(ORTHOLUX_BENCH_DXF_DIR) / "entities-2007"}) {
         for (const auto& entry : fs::directory_iterator(dir, error)) {
             if (entry.path().extension() == ".dxf") paths.push_back(entry.path().string());
         }

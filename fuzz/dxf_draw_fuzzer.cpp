@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     const std::string drawing = fuzz::GenerateDrawing(rest, form);
     FUZZ_CHECK(drawing.size() <= fuzz::kMaxDrawInput);
-    MemorySource source(std::span(reinterpret_cast<const uint8_t*>(drawing.data()), drawing.size()));
+    MemorySource source(
+        std::span(reinterpret_cast<const uint8_t*>(drawing.data()), drawing.size()));
     const DxfPicture picture = Draw(source, request);
     CheckPicture(picture, request);
     return 0;

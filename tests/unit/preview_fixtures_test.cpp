@@ -14,15 +14,18 @@ namespace {
 
 const char* OutcomeName(PreviewOutcome o) {
     switch (o) {
-        case PreviewOutcome::BelowRange: return "BelowRange";
-        case PreviewOutcome::NoBitmap: return "NoBitmap";
-        case PreviewOutcome::Ready: return "Ready";
+        case PreviewOutcome::BelowRange:
+            return "BelowRange";
+        case PreviewOutcome::NoBitmap:
+            return "NoBitmap";
+        case PreviewOutcome::Ready:
+            return "Ready";
     }
     return "?";
 }
 
 class RealDrawings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         rows_ = LoadFixtureExpectations();
         if (rows_.empty()) GTEST_SKIP() << "no fixtures at " << FixturesDir();
@@ -89,8 +92,7 @@ TEST_F(RealDrawings, SurviveTruncationAtEveryLength) {
         } catch (const AppError&) {
         }
         std::vector<std::size_t> cuts;
-        for (std::size_t n = 0; n <= std::min(thumbnailEnd, whole.size()); ++n)
-            cuts.push_back(n);
+        for (std::size_t n = 0; n <= std::min(thumbnailEnd, whole.size()); ++n) cuts.push_back(n);
         for (int i = 0; i < 200; ++i) cuts.push_back(random() % (whole.size() + 1));
         for (std::size_t n : cuts) {
             const std::span<const uint8_t> part(whole.data(), n);

@@ -110,8 +110,8 @@ int main(int argc, char** argv) {
         try {
             return Finish(RunDrawCommand(args, kUsageText));
         } catch (...) {
-            const ToolFailure failure = CurrentToolFailure(args.size() > 2 ? args[args.size() - 2]
-                                                                          : std::string());
+            const ToolFailure failure =
+                CurrentToolFailure(args.size() > 2 ? args[args.size() - 2] : std::string());
             std::cerr << failure.text << "\n";
             return failure.status;
         }

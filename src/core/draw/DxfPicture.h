@@ -28,9 +28,9 @@ struct DrawReport {
 };
 
 struct DxfPicture {
-    std::string releaseCode;           // from $ACADVER, as for DWG: "1015"
-    std::vector<uint8_t> stored;       // the stored DIB, when preferred and present
-    std::optional<RgbaImage> drawn;    // nothing drawn: none (an empty drawing)
+    std::string releaseCode;         // from $ACADVER, as for DWG: "1015"
+    std::vector<uint8_t> stored;     // the stored DIB, when preferred and present
+    std::optional<RgbaImage> drawn;  // nothing drawn: none (an empty drawing)
     DrawReport report;
 };
 

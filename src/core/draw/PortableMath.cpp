@@ -58,10 +58,18 @@ void SinCos(double radians, double& sine, double& cosine) {
     const double r = ((x - k * kHalfPiHi) - k * kHalfPiMid) - k * kHalfPiLo;
     const double s = SinPoly(r), c = CosPoly(r);
     switch (static_cast<int>(k) & 3) {
-        case 0: sine = s, cosine = c; break;
-        case 1: sine = c, cosine = -s; break;
-        case 2: sine = -s, cosine = -c; break;
-        default: sine = -c, cosine = s; break;
+        case 0:
+            sine = s, cosine = c;
+            break;
+        case 1:
+            sine = c, cosine = -s;
+            break;
+        case 2:
+            sine = -s, cosine = -c;
+            break;
+        default:
+            sine = -c, cosine = s;
+            break;
     }
 }
 

@@ -80,9 +80,9 @@ void Text(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& out) {
         return;
     }
     if (bits.R2010()) bits.RC();  // version
-    out.Text(2, bits.TV());  // tag
-    out.Int(73, bits.BS());  // field length
-    out.Int(70, bits.RC());  // flags
+    out.Text(2, bits.TV());       // tag
+    out.Int(73, bits.BS());       // field length
+    out.Int(70, bits.RC());       // flags
     out.Int(74, vertical);
     if (object.type == kAttdef) out.Text(3, bits.TV());  // prompt
 }
