@@ -111,6 +111,11 @@ class ThumbnailFactory(unittest.TestCase):
                 f.write(data)
         return os.fsdecode(target)
 
+    def drawn(self, name):
+        line = subprocess.run(["/usr/bin/ortholux-preview", os.path.join(FIXTURES, name)],
+                              capture_output=True).stdout
+        return line.startswith(b"Drawn ")
+
     def core_image(self, path):
         out = os.path.join(self.dir, "core-image")
         subprocess.run(["/usr/bin/ortholux-preview", path, out], check=True,
@@ -186,7 +191,9 @@ class ThumbnailFactory(unittest.TestCase):
                 self.assertEqual(max(set(border), key=border.count), (33, 40, 48))  # drawn
 
     def test_nothing_to_show_and_damaged_drawings_end_in_the_failure_cache(self):
-        empty = [r["file"] for r in self.rows if r["outcome"] in ("BelowRange", "NoBitmap")]
+        # Drawings without a thumbnail whose objects the tools read are drawn instead.
+        empty = [r["file"] for r in self.rows if r["outcome"] in ("BelowRange", "NoBitmap")
+                 and not self.drawn(r["file"])]
         broken = [r["file"] for r in self.rows if r["outcome"] == "Error"]
         self.assertTrue(empty and broken)
         paths = [self.copy(name) for name in empty + broken]

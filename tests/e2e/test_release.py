@@ -155,9 +155,13 @@ class Release(ViewerTestCase):
                 host = subprocess.run([str(fixtures.preview_tool()), str(path), str(host_image)],
                                       capture_output=True, timeout=60,
                                       env=dict(os.environ, LC_ALL="ja_JP.UTF-8"))
+                # A drawn picture is a PNG, which this build cannot write: the line alone.
+                output = [] if host.stdout.startswith(b"Drawn ") else [
+                    f"C:\\olx-out\\{path.name}.win"]
+                if not output:
+                    host_image.unlink()
                 windows = self.session.wine(f"{FOLDER}\\ortholux-preview.exe",
-                                            self.wine_path(path),
-                                            f"C:\\olx-out\\{path.name}.win")
+                                            self.wine_path(path), *output)
                 self.assertEqual(windows.stdout.decode("ascii").splitlines(),
                                  host.stdout.decode("ascii").splitlines())
                 self.assertEqual(windows.returncode, host.returncode)
