@@ -98,6 +98,14 @@ void SceneBuilder::Outlines(const DxfEntity& entity, SceneList& out) {
     }
 }
 
+void SceneBuilder::AddInsert(const DxfEntity& entity, const SceneInsert& placed, SceneList& out) {
+    SceneItem item = ItemOf(entity, ItemKind::Insert);
+    item.first = static_cast<uint32_t>(out.inserts.size());
+    item.count = 1;
+    out.inserts.push_back(placed);
+    out.items.push_back(item);
+}
+
 void SceneBuilder::Entity(const DxfEntity& entity, SceneList& out) {
     const std::string& type = entity.type;
     outlines_.Clear();
@@ -121,11 +129,7 @@ void SceneBuilder::Entity(const DxfEntity& entity, SceneList& out) {
         const double cs = insert->columnSpacing, rs = insert->rowSpacing;
         placed.columnStep = {ax.x * cs, ax.y * cs, ax.z * cs};
         placed.rowStep = {ay.x * rs, ay.y * rs, ay.z * rs};
-        SceneItem item = ItemOf(entity, ItemKind::Insert);
-        item.first = static_cast<uint32_t>(out.inserts.size());
-        item.count = 1;
-        out.inserts.push_back(placed);
-        out.items.push_back(item);
+        AddInsert(entity, placed, out);
         return;
     }
     if (type == "DIMENSION") {
@@ -135,11 +139,7 @@ void SceneBuilder::Entity(const DxfEntity& entity, SceneList& out) {
             if (p.code != 2 || p.text.empty()) continue;
             SceneInsert placed;
             placed.block = names_.Of(p.text);
-            SceneItem item = ItemOf(entity, ItemKind::Insert);
-            item.first = static_cast<uint32_t>(out.inserts.size());
-            item.count = 1;
-            out.inserts.push_back(placed);
-            out.items.push_back(item);
+            AddInsert(entity, placed, out);
             break;
         }
         return;
@@ -148,12 +148,8 @@ void SceneBuilder::Entity(const DxfEntity& entity, SceneList& out) {
         DxfPoint base, direction{1, 0, 0};
         for (const DxfPair& p : entity.pairs) {
             if (p.code == 1001) break;
-            if (p.code == 10) base.x = p.real;
-            if (p.code == 20) base.y = p.real;
-            if (p.code == 30) base.z = p.real;
-            if (p.code == 11) direction.x = p.real;
-            if (p.code == 21) direction.y = p.real;
-            if (p.code == 31) direction.z = p.real;
+            DxfCoordinate(base, p, 10);
+            DxfCoordinate(direction, p, 11);
         }
         SceneItem item = ItemOf(entity, type == "RAY" ? ItemKind::Ray : ItemKind::Xline);
         item.first = static_cast<uint32_t>(out.points.size());

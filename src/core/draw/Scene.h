@@ -134,6 +134,7 @@ class SceneBuilder {
     void Entity(const DxfEntity& entity, SceneList& out);
     void Outlines(const DxfEntity& entity, SceneList& out);
     SceneItem ItemOf(const DxfEntity& entity, ItemKind kind);
+    void AddInsert(const DxfEntity& entity, const SceneInsert& placed, SceneList& out);
 
     SceneNames& names_;
     const DxfDrawing& drawing_;

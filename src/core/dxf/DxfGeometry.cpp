@@ -19,12 +19,6 @@ using namespace dxfvec;
 
 namespace {
 
-void Coordinate(DxfPoint& point, const DxfPair& p, int base) {
-    if (p.code == base) point.x = p.real;
-    if (p.code == base + 10) point.y = p.real;
-    if (p.code == base + 20) point.z = p.real;
-}
-
 double Length(const DxfPoint& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
 
 // end - start of an arc, as a positive sweep of at most a turn: equal angles are a whole one.
@@ -59,8 +53,8 @@ void Ellipse(const DxfEntity& entity, DxfChords& chords, DxfOutlines& out) {
     DxfPoint centre, major{1, 0, 0};
     double ratio = 1, start = 0, end = 2 * pmath::kPi;
     for (const DxfPair& p : OwnPairs(entity)) {
-        Coordinate(centre, p, 10);
-        Coordinate(major, p, 11);
+        DxfCoordinate(centre, p, 10);
+        DxfCoordinate(major, p, 11);
         if (p.code == 40) ratio = p.real;
         if (p.code == 41) start = p.real;
         if (p.code == 42) end = p.real;
@@ -85,7 +79,7 @@ void Quad(const DxfEntity& entity, DxfOutlines& out) {
     DxfPoint c[4];
     bool fourth = false;
     for (const DxfPair& p : OwnPairs(entity)) {
-        for (int i = 0; i < 4; ++i) Coordinate(c[i], p, 10 + i);
+        for (int i = 0; i < 4; ++i) DxfCoordinate(c[i], p, 10 + i);
         fourth = fourth || p.code == 13;
     }
     if (!fourth) c[3] = c[2];
@@ -100,7 +94,7 @@ void Face(const DxfEntity& entity, DxfOutlines& out) {
     bool fourth = false;
     int64_t hidden = 0;
     for (const DxfPair& p : OwnPairs(entity)) {
-        for (int i = 0; i < 4; ++i) Coordinate(c[i], p, 10 + i);
+        for (int i = 0; i < 4; ++i) DxfCoordinate(c[i], p, 10 + i);
         fourth = fourth || p.code == 13;
         if (p.code == 70) hidden = p.integer;
     }
@@ -132,8 +126,8 @@ void Mline(const DxfEntity& entity, DxfOutlines& out) {
         if (p.code == 11) vertices.emplace_back();
         if (vertices.empty()) continue;
         Vertex& v = vertices.back();
-        Coordinate(v.at, p, 11);
-        Coordinate(v.miter, p, 13);
+        DxfCoordinate(v.at, p, 11);
+        DxfCoordinate(v.miter, p, 13);
         if (p.code == 74) v.fresh = true;
         if (p.code == 41 && v.fresh) {
             v.offsets.push_back(p.real), v.fresh = false;
@@ -167,10 +161,10 @@ void Frame(const DxfEntity& entity, DxfOutlines& out) {
     int64_t clipping = 0, clipType = 0;
     std::vector<DxfPoint> clip;
     for (const DxfPair& p : OwnPairs(entity)) {
-        Coordinate(at, p, 10);
-        Coordinate(u, p, 11);
-        Coordinate(v, p, 12);
-        Coordinate(size, p, 13);
+        DxfCoordinate(at, p, 10);
+        DxfCoordinate(u, p, 11);
+        DxfCoordinate(v, p, 12);
+        DxfCoordinate(size, p, 13);
         if (p.code == 280) clipping = p.integer;
         if (p.code == 71) clipType = p.integer;
         if (p.code == 14) clip.push_back({p.real});

@@ -1,12 +1,12 @@
 #include "DxfShapes.h"
 
-namespace {
-
-void Coordinate(DxfPoint& point, const DxfPair& p, int base) {
+void DxfCoordinate(DxfPoint& point, const DxfPair& p, int base) {
     if (p.code == base) point.x = p.real;
     if (p.code == base + 10) point.y = p.real;
     if (p.code == base + 20) point.z = p.real;
 }
+
+namespace {
 
 // Extended data (from the first 1001 on) belongs to applications, and its 1010-1071 codes are
 // not the entity's: decoding stops there.
@@ -24,8 +24,8 @@ std::optional<DxfLine> DecodeLine(const DxfEntity& entity) {
     if (entity.type != "LINE") return std::nullopt;
     DxfLine line;
     EntityPairs(entity, [&](const DxfPair& p) {
-        Coordinate(line.start, p, 10);
-        Coordinate(line.end, p, 11);
+        DxfCoordinate(line.start, p, 10);
+        DxfCoordinate(line.end, p, 11);
     });
     return line;
 }
@@ -34,7 +34,7 @@ std::optional<DxfCircle> DecodeCircle(const DxfEntity& entity) {
     if (entity.type != "CIRCLE") return std::nullopt;
     DxfCircle circle;
     EntityPairs(entity, [&](const DxfPair& p) {
-        Coordinate(circle.centre, p, 10);
+        DxfCoordinate(circle.centre, p, 10);
         if (p.code == 40) circle.radius = p.real;
     });
     return circle;
@@ -44,7 +44,7 @@ std::optional<DxfArc> DecodeArc(const DxfEntity& entity) {
     if (entity.type != "ARC") return std::nullopt;
     DxfArc arc;
     EntityPairs(entity, [&](const DxfPair& p) {
-        Coordinate(arc.centre, p, 10);
+        DxfCoordinate(arc.centre, p, 10);
         if (p.code == 40) arc.radius = p.real;
         if (p.code == 50) arc.startAngle = p.real;
         if (p.code == 51) arc.endAngle = p.real;
@@ -55,7 +55,7 @@ std::optional<DxfArc> DecodeArc(const DxfEntity& entity) {
 std::optional<DxfPointShape> DecodePoint(const DxfEntity& entity) {
     if (entity.type != "POINT") return std::nullopt;
     DxfPointShape point;
-    EntityPairs(entity, [&](const DxfPair& p) { Coordinate(point.at, p, 10); });
+    EntityPairs(entity, [&](const DxfPair& p) { DxfCoordinate(point.at, p, 10); });
     return point;
 }
 
@@ -82,8 +82,8 @@ std::optional<DxfText> DecodeText(const DxfEntity& entity) {
     if (entity.type != "TEXT") return std::nullopt;
     DxfText text;
     EntityPairs(entity, [&](const DxfPair& p) {
-        Coordinate(text.at, p, 10);
-        Coordinate(text.alignAt, p, 11);
+        DxfCoordinate(text.at, p, 10);
+        DxfCoordinate(text.alignAt, p, 11);
         if (p.code == 1) text.text = p.text;
         if (p.code == 7) text.style = p.text;
         if (p.code == 40) text.height = p.real;
@@ -100,7 +100,7 @@ std::optional<DxfInsert> DecodeInsert(const DxfEntity& entity) {
     if (entity.type != "INSERT") return std::nullopt;
     DxfInsert insert;
     EntityPairs(entity, [&](const DxfPair& p) {
-        Coordinate(insert.at, p, 10);
+        DxfCoordinate(insert.at, p, 10);
         if (p.code == 2) insert.block = p.text;
         if (p.code == 41) insert.scaleX = p.real;
         if (p.code == 42) insert.scaleY = p.real;

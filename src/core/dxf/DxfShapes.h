@@ -53,6 +53,10 @@ struct DxfInsert {
     bool attributes = false;  // ATTRIBs and a SEQEND follow
 };
 
+// Sets the coordinate of `point` that pair `p` gives, for the point whose x is group `base`
+// (y is base + 10, z base + 20); other pairs leave it.
+void DxfCoordinate(DxfPoint& point, const DxfPair& p, int base);
+
 std::optional<DxfLine> DecodeLine(const DxfEntity& entity);
 std::optional<DxfCircle> DecodeCircle(const DxfEntity& entity);
 std::optional<DxfArc> DecodeArc(const DxfEntity& entity);

@@ -7,6 +7,7 @@
 #include "draw/PortableMath.h"
 #include "draw/StrokeFont.h"
 #include "dxf/DxfOcs.h"
+#include "dxf/DxfShapes.h"
 #include "dxf/DxfTextDecode.h"
 #include "dxf/DxfTextLayout.h"
 
@@ -21,12 +22,6 @@ constexpr double kCap = strokefont::kUnitsPerCap;
 constexpr double kLineSpacing = 5.0 / 3.0;
 // What an MTEXT's chunks may add up to, format codes included, before decoding.
 constexpr std::size_t kMaxMtextBytes = std::size_t{256} << 10;
-
-void Coordinate(DxfPoint& point, const DxfPair& p, int base) {
-    if (p.code == base) point.x = p.real;
-    if (p.code == base + 10) point.y = p.real;
-    if (p.code == base + 20) point.z = p.real;
-}
 
 // The entity's own pairs: extended data (1001 on) and an embedded object (101 on, the MTEXT an
 // R2018 attribute may carry) reuse its codes.
@@ -80,8 +75,8 @@ LineText ReadLineText(const DxfEntity& entity) {
     const bool attribute = entity.type != "TEXT";
     const int textCode = entity.type == "ATTDEF" ? 2 : 1;
     OwnPairs(entity, [&](const DxfPair& p) {
-        Coordinate(t.at, p, 10);
-        Coordinate(t.alignAt, p, 11);
+        DxfCoordinate(t.at, p, 10);
+        DxfCoordinate(t.alignAt, p, 11);
         if (p.code == 11) t.hasAlignAt = true;
         if (p.code == textCode) t.bytes = p.text;
         if (p.code == 40) t.height = p.real;
@@ -174,8 +169,8 @@ struct Mtext {
 Mtext ReadMtext(const DxfEntity& entity) {
     Mtext m;
     OwnPairs(entity, [&](const DxfPair& p) {
-        Coordinate(m.at, p, 10);
-        Coordinate(m.direction, p, 11);
+        DxfCoordinate(m.at, p, 10);
+        DxfCoordinate(m.direction, p, 11);
         if (p.code == 11 || p.code == 21) m.hasDirection = true;
         if ((p.code == 1 || p.code == 3) && m.bytes.size() < kMaxMtextBytes) {
             m.bytes.append(p.text, 0, kMaxMtextBytes - m.bytes.size());
