@@ -13,11 +13,38 @@ namespace {
 
 // Numbers spelled by one byte: small steps around zero, or values that break arithmetic.
 inline double DrawNumber(uint8_t b, const uint8_t* raw) {
-    static constexpr double kSpecial[] = {
-        1e308,  -1e308, 1e-308, 4.9e-324, 1e15,   -1e15,       2147483647.0, 4294967296.0,
-        1e6,    -1e6,   1e-6,   1e-12,    0.1,    3.141592653589793, 6.283185307179586, 1e300,
-        123456789.123, 9007199254740993.0, 1e-300, 0.5, 90.0, 180.0, 270.0, 360.0,
-        -90.0,  1e12,   2.5e-7, 1e154,    -1e154, 65535.0, 1e-3, 1e9};
+    static constexpr double kSpecial[] = {1e308,
+                                          -1e308,
+                                          1e-308,
+                                          4.9e-324,
+                                          1e15,
+                                          -1e15,
+                                          2147483647.0,
+                                          4294967296.0,
+                                          1e6,
+                                          -1e6,
+                                          1e-6,
+                                          1e-12,
+                                          0.1,
+                                          3.141592653589793,
+                                          6.283185307179586,
+                                          1e300,
+                                          123456789.123,
+                                          9007199254740993.0,
+                                          1e-300,
+                                          0.5,
+                                          90.0,
+                                          180.0,
+                                          270.0,
+                                          360.0,
+                                          -90.0,
+                                          1e12,
+                                          2.5e-7,
+                                          1e154,
+                                          -1e154,
+                                          65535.0,
+                                          1e-3,
+                                          1e9};
     if (b < 200) return (static_cast<int>(b) - 100) * 0.75;
     if (b < 232) return kSpecial[b - 200];
     double value;  // raw bits: any double, NaN and infinities included
@@ -70,8 +97,8 @@ class DrawGenerator {
     }
     // A count as written in a group: small, or one of the values that overflow a count.
     int64_t Claimed() {
-        static constexpr int64_t kHuge[] = {2147483647, -1, 65535, 100000, 0, 32767, 1 << 20,
-                                            4294967295};
+        static constexpr int64_t kHuge[] = {2147483647, -1,    65535,   100000,
+                                            0,          32767, 1 << 20, 4294967295};
         const uint8_t b = Next();
         return b < 0xF0 ? b % 64 : kHuge[b & 7];
     }
@@ -118,9 +145,18 @@ class DrawGenerator {
     // 16-bit. A value is clamped to what its group holds, so that a huge count stays a count.
     void Int(int code, int64_t value) {
         const bool wide = (code >= 90 && code <= 99) || (code >= 420 && code <= 429);
-        const int bytes = wide ? 4 : code >= 160 && code <= 169 ? 8 : code >= 290 && code <= 299 ? 1 : 2;
-        const int64_t low = bytes == 4 ? INT32_MIN : bytes == 2 ? INT16_MIN : bytes == 1 ? 0 : INT64_MIN;
-        const int64_t high = bytes == 4 ? UINT32_MAX : bytes == 2 ? UINT16_MAX : bytes == 1 ? 255 : INT64_MAX;
+        const int bytes = wide                         ? 4
+                          : code >= 160 && code <= 169 ? 8
+                          : code >= 290 && code <= 299 ? 1
+                                                       : 2;
+        const int64_t low = bytes == 4   ? INT32_MIN
+                            : bytes == 2 ? INT16_MIN
+                            : bytes == 1 ? 0
+                                         : INT64_MIN;
+        const int64_t high = bytes == 4   ? UINT32_MAX
+                             : bytes == 2 ? UINT16_MAX
+                             : bytes == 1 ? 255
+                                          : INT64_MAX;
         value = value < low ? low : value > high ? high : value;
         Code(code);
         if (form_ & kDrawBinary) {
@@ -143,7 +179,7 @@ class DrawGenerator {
         for (int i = 0; i < 4; ++i) {
             const uint8_t look = Byte(3 + i);
             Text(0, "LAYER"), Text(2, i == 0 ? "0" : "L" + std::to_string(i));
-            Int(70, look & 1);                               // frozen
+            Int(70, look & 1);                                // frozen
             Int(62, (look & 2 ? -1 : 1) * (1 + look % 255));  // negative: off
         }
         Text(0, "ENDTAB");
@@ -306,8 +342,13 @@ class DrawGenerator {
             case kOpText: {
                 static const char* kKinds[] = {"TEXT", "MTEXT", "ATTDEF", "ATTRIB"};
                 static const char* kStrings[] = {
-                    "Ab", "\\U+65E5\\U+672C", "{\\fArial;\\H2x;x\\Py}\\P%%c%%d%%p", "\x93\xfa\x96\x7b",
-                    "\\S1^2;\\~\\\\", "", "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW",
+                    "Ab",
+                    "\\U+65E5\\U+672C",
+                    "{\\fArial;\\H2x;x\\Py}\\P%%c%%d%%p",
+                    "\x93\xfa\x96\x7b",
+                    "\\S1^2;\\~\\\\",
+                    "",
+                    "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW",
                     "\\U+D800\\U+"};
                 const uint8_t kind = Next();
                 Head(kKinds[kind & 3]);
@@ -336,8 +377,12 @@ class DrawGenerator {
                             const uint8_t edge = 1 + Next() % 4;
                             Int(72, edge), Point2(10);
                             if (edge == 1) Point2(11);
-                            if (edge == 2) Real(40, Number()), Real(50, Number()), Real(51, Number()), Int(73, 1);
-                            if (edge == 3) Point2(11), Real(40, Number()), Real(50, Number()), Real(51, Number()), Int(73, 1);
+                            if (edge == 2)
+                                Real(40, Number()), Real(50, Number()), Real(51, Number()),
+                                    Int(73, 1);
+                            if (edge == 3)
+                                Point2(11), Real(40, Number()), Real(50, Number()),
+                                    Real(51, Number()), Int(73, 1);
                             if (edge == 4) {
                                 Int(94, 3), Int(73, 0), Int(74, 0), Int(95, Claimed()), Int(96, 4);
                                 for (int k = 0; k < 8; ++k) Real(40, k < 4 ? 0.0 : 1.0);
@@ -365,17 +410,22 @@ class DrawGenerator {
                 const bool mline = Next() & 1;
                 const uint8_t n = Next() % 16;
                 Head(mline ? "MLINE" : "LEADER");
-                if (mline) Int(71, Next()), Int(72, n), Int(73, 2), Point(10);
-                else Int(76, Claimed());
+                if (mline)
+                    Int(71, Next()), Int(72, n), Int(73, 2), Point(10);
+                else
+                    Int(76, Claimed());
                 for (uint8_t i = 0; i < n; ++i) Point(mline ? 11 : 10);
                 break;
             }
             case kOpPair: {
                 const int code = static_cast<int16_t>(Next16());
                 const uint8_t kind = Next();
-                if (kind & 1) Real(code, Number());
-                else if (kind & 2) Int(code, Claimed());
-                else Text(code, kind & 4 ? "" : "SECTION");
+                if (kind & 1)
+                    Real(code, Number());
+                else if (kind & 2)
+                    Int(code, Claimed());
+                else
+                    Text(code, kind & 4 ? "" : "SECTION");
                 break;
             }
             case kOpLook: {

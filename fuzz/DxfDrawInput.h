@@ -33,25 +33,25 @@ enum DrawForm : uint8_t {
 
 // The operations of a described drawing (the opcode byte modulo kOpCount).
 enum DrawOp : uint8_t {
-    kOpBlock,      // name index: the entities that follow go into block B<n>
-    kOpEndBlock,   // back to the entity list
-    kOpLine,       // 6 numbers
-    kOpCircle,     // 4 numbers (centre, radius), an arc when the flag byte is odd: 2 more
-    kOpEllipse,    // 7 numbers
-    kOpLwPolyline, // claimed count, count n, flags, then n times (x, y, bulge)
-    kOpPolyline,   // flags, mesh counts, count n, then n vertices of (x, y, z, bulge)
-    kOpSpline,     // degree, claimed counts, n knots, n control points, weights, fit points
-    kOpInsert,     // name index, attributes flag, 2 numbers, scale, rotation, cols, rows, spacing
-    kOpText,       // kind (TEXT, MTEXT, ATTDEF, ATTRIB), string index, 6 numbers, alignment
-    kOpHatch,      // solid flag, paths count, then each path: edges or polyline
-    kOpDimension,  // block name index, 4 numbers
-    kOpLinear,     // XLINE or RAY: 6 numbers
-    kOpCorners,    // POINT, SOLID, TRACE or 3DFACE: 12 numbers
-    kOpLeader,     // LEADER or MLINE: count n, n points
-    kOpRepeat,     // 16-bit count: the last entity again that many times
-    kOpPair,       // 16-bit code and a value: any pair, where it stands
-    kOpLook,       // layer index, colour, a true colour, and the next entity's extrusion
-    kOpBody,       // REGION, 3DSOLID, BODY or SURFACE
+    kOpBlock,       // name index: the entities that follow go into block B<n>
+    kOpEndBlock,    // back to the entity list
+    kOpLine,        // 6 numbers
+    kOpCircle,      // 4 numbers (centre, radius), an arc when the flag byte is odd: 2 more
+    kOpEllipse,     // 7 numbers
+    kOpLwPolyline,  // claimed count, count n, flags, then n times (x, y, bulge)
+    kOpPolyline,    // flags, mesh counts, count n, then n vertices of (x, y, z, bulge)
+    kOpSpline,      // degree, claimed counts, n knots, n control points, weights, fit points
+    kOpInsert,      // name index, attributes flag, 2 numbers, scale, rotation, cols, rows, spacing
+    kOpText,        // kind (TEXT, MTEXT, ATTDEF, ATTRIB), string index, 6 numbers, alignment
+    kOpHatch,       // solid flag, paths count, then each path: edges or polyline
+    kOpDimension,   // block name index, 4 numbers
+    kOpLinear,      // XLINE or RAY: 6 numbers
+    kOpCorners,     // POINT, SOLID, TRACE or 3DFACE: 12 numbers
+    kOpLeader,      // LEADER or MLINE: count n, n points
+    kOpRepeat,      // 16-bit count: the last entity again that many times
+    kOpPair,        // 16-bit code and a value: any pair, where it stands
+    kOpLook,        // layer index, colour, a true colour, and the next entity's extrusion
+    kOpBody,        // REGION, 3DSOLID, BODY or SURFACE
     kOpCount
 };
 

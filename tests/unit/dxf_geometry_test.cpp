@@ -74,7 +74,10 @@ double DistanceToCurve(const Curve& f, double t0, double t1, const DxfPoint& p) 
     double lo = std::max(t0, at - step), hi = std::min(t1, at + step);
     for (int i = 0; i < 100; ++i) {
         const double m1 = lo + (hi - lo) / 3, m2 = hi - (hi - lo) / 3;
-        if (Distance(f(m1), p) < Distance(f(m2), p)) hi = m2; else lo = m1;
+        if (Distance(f(m1), p) < Distance(f(m2), p))
+            hi = m2;
+        else
+            lo = m1;
     }
     return std::min(best, Distance(f((lo + hi) / 2), p));
 }
@@ -100,64 +103,211 @@ TEST(DxfGeometry, CurvesLieOnTheirTrueCurvesWithinTheTolerance) {
         bool closed;
         std::vector<DxfPoint> ends;  // first and last point, where the entity fixes them
     } rows[] = {
-        {"circle", {{0, "CIRCLE"}, {10, "1"}, {20, "2"}, {30, "3"}, {40, "5"}}, 0.01,
-         [](double t) { return DxfPoint{1 + 5 * std::cos(t), 2 + 5 * std::sin(t), 3}; }, 0,
-         2 * pi, true, {{6, 2, 3}}},
+        {"circle",
+         {{0, "CIRCLE"}, {10, "1"}, {20, "2"}, {30, "3"}, {40, "5"}},
+         0.01,
+         [](double t) {
+             return DxfPoint{1 + 5 * std::cos(t), 2 + 5 * std::sin(t), 3};
+         },
+         0,
+         2 * pi,
+         true,
+         {{6, 2, 3}}},
         {"arc across 0 degrees",
-         {{0, "ARC"}, {10, "0"}, {20, "0"}, {40, "2"}, {50, "270"}, {51, "90"}}, 0.001,
-         [](double t) { return DxfPoint{2 * std::cos(t), 2 * std::sin(t), 0}; }, -pi / 2, pi / 2,
-         false, {{0, -2, 0}, {0, 2, 0}}},
+         {{0, "ARC"}, {10, "0"}, {20, "0"}, {40, "2"}, {50, "270"}, {51, "90"}},
+         0.001,
+         [](double t) {
+             return DxfPoint{2 * std::cos(t), 2 * std::sin(t), 0};
+         },
+         -pi / 2,
+         pi / 2,
+         false,
+         {{0, -2, 0}, {0, 2, 0}}},
         {"arc in a mirrored OCS",
-         {{0, "ARC"}, {10, "1"}, {20, "0"}, {30, "4"}, {40, "2"}, {50, "0"}, {51, "90"},
-          {210, "0"}, {220, "0"}, {230, "-1"}},
-         0.001, [](double t) { return DxfPoint{-1 - 2 * std::cos(t), 2 * std::sin(t), -4}; }, 0,
-         pi / 2, false, {{-3, 0, -4}, {-1, 2, -4}}},
+         {{0, "ARC"},
+          {10, "1"},
+          {20, "0"},
+          {30, "4"},
+          {40, "2"},
+          {50, "0"},
+          {51, "90"},
+          {210, "0"},
+          {220, "0"},
+          {230, "-1"}},
+         0.001,
+         [](double t) {
+             return DxfPoint{-1 - 2 * std::cos(t), 2 * std::sin(t), -4};
+         },
+         0,
+         pi / 2,
+         false,
+         {{-3, 0, -4}, {-1, 2, -4}}},
         {"arc in a tilted OCS",  // normal +X: OCS x is world Y, OCS y world Z
          {{0, "ARC"}, {40, "1"}, {50, "0"}, {51, "180"}, {210, "1"}, {220, "0"}, {230, "0"}},
-         0.001, [](double t) { return DxfPoint{0, std::cos(t), std::sin(t)}; }, 0, pi, false,
+         0.001,
+         [](double t) {
+             return DxfPoint{0, std::cos(t), std::sin(t)};
+         },
+         0,
+         pi,
+         false,
          {{0, 1, 0}, {0, -1, 0}}},
         {"ellipse arc about -Z",
-         {{0, "ELLIPSE"}, {10, "0"}, {20, "0"}, {11, "4"}, {21, "0"}, {40, "0.5"}, {41, "0"},
-          {42, "1.5707963267948966"}, {210, "0"}, {220, "0"}, {230, "-1"}},
-         0.001, [](double t) { return DxfPoint{4 * std::cos(t), -2 * std::sin(t), 0}; }, 0,
-         pi / 2, false, {{4, 0, 0}, {0, -2, 0}}},
+         {{0, "ELLIPSE"},
+          {10, "0"},
+          {20, "0"},
+          {11, "4"},
+          {21, "0"},
+          {40, "0.5"},
+          {41, "0"},
+          {42, "1.5707963267948966"},
+          {210, "0"},
+          {220, "0"},
+          {230, "-1"}},
+         0.001,
+         [](double t) {
+             return DxfPoint{4 * std::cos(t), -2 * std::sin(t), 0};
+         },
+         0,
+         pi / 2,
+         false,
+         {{4, 0, 0}, {0, -2, 0}}},
         {"whole tilted ellipse",
-         {{0, "ELLIPSE"}, {10, "1"}, {20, "1"}, {11, "3"}, {21, "4"}, {40, "0.2"}}, 0.01,
+         {{0, "ELLIPSE"}, {10, "1"}, {20, "1"}, {11, "3"}, {21, "4"}, {40, "0.2"}},
+         0.01,
          [](double t) {
              return DxfPoint{1 + 3 * std::cos(t) - 0.8 * std::sin(t),
                              1 + 4 * std::cos(t) + 0.6 * std::sin(t), 0};
          },
-         0, 2 * pi, true, {{4, 5, 0}}},
+         0,
+         2 * pi,
+         true,
+         {{4, 5, 0}}},
         {"bulge below its chord",
          {{0, "LWPOLYLINE"}, {90, "2"}, {10, "0"}, {20, "0"}, {42, "1"}, {10, "2"}, {20, "0"}},
-         0.001, [](double t) { return DxfPoint{1 + std::cos(t), std::sin(t), 0}; }, pi, 2 * pi,
-         false, {{0, 0, 0}, {2, 0, 0}}},
+         0.001,
+         [](double t) {
+             return DxfPoint{1 + std::cos(t), std::sin(t), 0};
+         },
+         pi,
+         2 * pi,
+         false,
+         {{0, 0, 0}, {2, 0, 0}}},
         {"bulge of a quarter, clockwise, mirrored, at an elevation",
-         {{0, "LWPOLYLINE"}, {38, "3"}, {10, "1"}, {20, "0"}, {42, "-0.41421356237309503"},
-          {10, "0"}, {20, "-1"}, {210, "0"}, {220, "0"}, {230, "-1"}},
-         0.001, [](double t) { return DxfPoint{-std::cos(t), std::sin(t), -3}; }, -pi / 2, 0,
-         false, {{-1, 0, -3}, {0, -1, -3}}},
+         {{0, "LWPOLYLINE"},
+          {38, "3"},
+          {10, "1"},
+          {20, "0"},
+          {42, "-0.41421356237309503"},
+          {10, "0"},
+          {20, "-1"},
+          {210, "0"},
+          {220, "0"},
+          {230, "-1"}},
+         0.001,
+         [](double t) {
+             return DxfPoint{-std::cos(t), std::sin(t), -3};
+         },
+         -pi / 2,
+         0,
+         false,
+         {{-1, 0, -3}, {0, -1, -3}}},
         {"NURBS circle",
-         {{0, "SPLINE"}, {100, "AcDbEntity"}, {100, "AcDbSpline"}, {70, "12"}, {71, "2"},
-          {40, "0"}, {40, "0"}, {40, "0"}, {40, "0.25"}, {40, "0.25"}, {40, "0.5"}, {40, "0.5"},
-          {40, "0.75"}, {40, "0.75"}, {40, "1"}, {40, "1"}, {40, "1"},
-          {10, "4"}, {20, "1"}, {41, "1"}, {10, "4"}, {20, "4"}, {41, kW},
-          {10, "1"}, {20, "4"}, {41, "1"}, {10, "-2"}, {20, "4"}, {41, kW},
-          {10, "-2"}, {20, "1"}, {41, "1"}, {10, "-2"}, {20, "-2"}, {41, kW},
-          {10, "1"}, {20, "-2"}, {41, "1"}, {10, "4"}, {20, "-2"}, {41, kW},
-          {10, "4"}, {20, "1"}, {41, "1"}},
-         0.001, [](double t) { return DxfPoint{1 + 3 * std::cos(t), 1 + 3 * std::sin(t), 0}; },
-         0, 2 * pi, false, {{4, 1, 0}, {4, 1, 0}}},
+         {{0, "SPLINE"},
+          {100, "AcDbEntity"},
+          {100, "AcDbSpline"},
+          {70, "12"},
+          {71, "2"},
+          {40, "0"},
+          {40, "0"},
+          {40, "0"},
+          {40, "0.25"},
+          {40, "0.25"},
+          {40, "0.5"},
+          {40, "0.5"},
+          {40, "0.75"},
+          {40, "0.75"},
+          {40, "1"},
+          {40, "1"},
+          {40, "1"},
+          {10, "4"},
+          {20, "1"},
+          {41, "1"},
+          {10, "4"},
+          {20, "4"},
+          {41, kW},
+          {10, "1"},
+          {20, "4"},
+          {41, "1"},
+          {10, "-2"},
+          {20, "4"},
+          {41, kW},
+          {10, "-2"},
+          {20, "1"},
+          {41, "1"},
+          {10, "-2"},
+          {20, "-2"},
+          {41, kW},
+          {10, "1"},
+          {20, "-2"},
+          {41, "1"},
+          {10, "4"},
+          {20, "-2"},
+          {41, kW},
+          {10, "4"},
+          {20, "1"},
+          {41, "1"}},
+         0.001,
+         [](double t) {
+             return DxfPoint{1 + 3 * std::cos(t), 1 + 3 * std::sin(t), 0};
+         },
+         0,
+         2 * pi,
+         false,
+         {{4, 1, 0}, {4, 1, 0}}},
         {"clamped cubic B-spline",
-         {{0, "SPLINE"}, {71, "3"}, {40, "0"}, {40, "0"}, {40, "0"}, {40, "0"}, {40, "1"},
-          {40, "1"}, {40, "1"}, {40, "1"}, {10, "0"}, {20, "0"}, {10, "1"}, {20, "3"},
-          {10, "3"}, {20, "3"}, {30, "1"}, {10, "4"}, {20, "0"}},
-         0.001, [](double t) { return Bezier3(kBezier, t); }, 0, 1, false,
+         {{0, "SPLINE"},
+          {71, "3"},
+          {40, "0"},
+          {40, "0"},
+          {40, "0"},
+          {40, "0"},
+          {40, "1"},
+          {40, "1"},
+          {40, "1"},
+          {40, "1"},
+          {10, "0"},
+          {20, "0"},
+          {10, "1"},
+          {20, "3"},
+          {10, "3"},
+          {20, "3"},
+          {30, "1"},
+          {10, "4"},
+          {20, "0"}},
+         0.001,
+         [](double t) { return Bezier3(kBezier, t); },
+         0,
+         1,
+         false,
          {{0, 0, 0}, {4, 0, 0}}},
         {"periodic spline of n + 1 knots round a square",
-         {{0, "SPLINE"}, {70, "3"}, {71, "2"}, {40, "0"}, {40, "1"}, {40, "2"}, {40, "3"},
-          {40, "4"}, {10, "1"}, {20, "0"}, {10, "0"}, {20, "1"}, {10, "-1"}, {20, "0"},
-          {10, "0"}, {20, "-1"}},
+         {{0, "SPLINE"},
+          {70, "3"},
+          {71, "2"},
+          {40, "0"},
+          {40, "1"},
+          {40, "2"},
+          {40, "3"},
+          {40, "4"},
+          {10, "1"},
+          {20, "0"},
+          {10, "0"},
+          {20, "1"},
+          {10, "-1"},
+          {20, "0"},
+          {10, "0"},
+          {20, "-1"}},
          0.001,
          [](double t) {  // piecewise quadratic Bezier between the sides' midpoints
              const DxfPoint c[4] = {{1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
@@ -170,7 +320,10 @@ TEST(DxfGeometry, CurvesLieOnTheirTrueCurvesWithinTheTolerance) {
              return DxfPoint{u * u * m0.x + 2 * u * s * b.x + s * s * m1.x,
                              u * u * m0.y + 2 * u * s * b.y + s * s * m1.y, 0};
          },
-         0, 4, false, {{0.5, 0.5, 0}, {0.5, 0.5, 0}}},
+         0,
+         4,
+         false,
+         {{0.5, 0.5, 0}, {0.5, 0.5, 0}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -208,14 +361,16 @@ std::string Describe(const DxfOutlines& out) {
     };
     std::string text;
     const auto next = [&] { return text.empty() ? "" : " |"; };
-    for (const DxfRun& run : out.runs) text += next() + std::string(run.closed ? " closed" : "") + points(run);
+    for (const DxfRun& run : out.runs)
+        text += next() + std::string(run.closed ? " closed" : "") + points(run);
     for (const DxfArea& area : out.areas) {
         text += next() + std::string(" area");
         for (std::size_t i = 0; i < area.rings.size(); ++i) {
             text += (i ? " /" : "") + points(area.rings[i]);
         }
     }
-    if (out.skippedBodies) text += next() + std::string(" bodies ") + std::to_string(out.skippedBodies);
+    if (out.skippedBodies)
+        text += next() + std::string(" bodies ") + std::to_string(out.skippedBodies);
     return text.empty() ? text : text.substr(1);
 }
 
@@ -474,9 +629,9 @@ TEST(DxfGeometry, HostileEntitiesStayBounded) {
 
 // Every entity of the kinds drawn here, in every real drawing and its blocks, gives outlines.
 TEST(DxfGeometry, RealDrawingsEveryEntityGivesOutlines) {
-    const std::set<std::string> drawn = {"LINE", "POINT", "CIRCLE", "ARC", "ELLIPSE", "LWPOLYLINE",
-                                         "POLYLINE", "SPLINE", "HELIX", "SOLID", "TRACE", "3DFACE",
-                                         "HATCH", "MLINE", "LEADER", "IMAGE", "WIPEOUT"};
+    const std::set<std::string> drawn = {
+        "LINE",  "POINT", "CIRCLE", "ARC",   "ELLIPSE", "LWPOLYLINE", "POLYLINE", "SPLINE", "HELIX",
+        "SOLID", "TRACE", "3DFACE", "HATCH", "MLINE",   "LEADER",     "IMAGE",    "WIPEOUT"};
     const auto dir = DxfFixturesDir();
     if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no DXF fixtures at " << dir;
     std::set<std::string> met;
