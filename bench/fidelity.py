@@ -14,14 +14,17 @@ Beside each F, the floor: the F of a filled box over the reference's ink extent,
 picture whose ink is every pixel of the reference ink's bounding box (its recall is 1, so
 the floor says how much of that box the reference's ink covers, dilated by t).
 
-Two forms:
+Three forms:
   fidelity.py compare OURS REF [OURS REF ...] [--artifacts DIR]
   fidelity.py fixtures [--tool build/host/bin/ortholux-preview] [--artifacts DIR]
+  fidelity.py dwg [--tool ...] [--artifacts DIR]
 The second draws, with `ortholux-preview --draw -s WxH` at each reference's exact size, the
 DXF fixtures whose DWG twin carries a thumbnail (the twin's thumbnail, taken out with
 `ortholux-preview TWIN.dwg OUT`, is the reference) and entities-2007/*.dxf against
-*.reference.png. Prints one line per pair (name, F, precision, recall, floor), then the
-medians, and keeps a picture of every pair in the artifacts folder: ours | reference | ink
+*.reference.png. The third draws every DWG fixture that carries a thumbnail (dwg/, dwg-more/
+and dwg-more/entities-2000/) from its own geometry and measures it against that thumbnail, with
+the medians for each release code. Prints one line per pair (name, F, precision, recall,
+floor), then the medians, and keeps a picture of every pair in the artifacts folder: ours | reference | ink
 (reference ink green, ours red, both yellow).
 """
 import argparse
@@ -142,7 +145,39 @@ def report(pairs, artifacts):
         floor = f"{statistics.median(floors):6.3f}" if floors else f"{'-':>6}"
         print(f"{'median':<30} {statistics.median(fs):6.3f} {'':>6} {'':>6} {floor}")
     print(f"side-by-side pictures: {artifacts}")
-    return statistics.median(fs) if fs else 0.0
+    return fs, floors
+
+
+def release_of(path):
+    with open(path, "rb") as f:
+        head = f.read(6)
+    return head[2:6].decode("ascii", "replace") if head[:2] == b"AC" else "?"
+
+
+def dwg_pairs(tool, tmp):
+    """(name, ours, reference, release) for every DWG fixture whose thumbnail we can read."""
+    pairs = []
+    for folder in ("dwg", "dwg-more", "dwg-more/entities-2000"):
+        for dwg in sorted((FIXTURES / folder).glob("*.dwg")):
+            name = (folder.replace("dwg-more", "more").replace("/", "_") + "_" + dwg.stem)
+            reference = tmp / f"{name}.reference"
+            r = run(tool, dwg, reference)
+            if r.returncode != 0 or not r.stdout.startswith(b"Ready") or not reference.exists():
+                continue  # no thumbnail, or a release before R13
+            pairs.append((name, draw(tool, dwg, reference, tmp / f"{name}.png"), reference,
+                          release_of(dwg)))
+    return pairs
+
+
+def report_by_release(pairs, artifacts):
+    fs, floors = report([p[:3] for p in pairs], artifacts)
+    by_release = {}
+    for (_, _, _, release), f, floor in zip(pairs, fs, floors):
+        by_release.setdefault(release, []).append((f, floor))
+    print(f"{'release':<8} {'n':>3} {'median F':>9} {'floor':>6}")
+    for release, rows in sorted(by_release.items()):
+        print(f"{release:<8} {len(rows):>3} {statistics.median(r[0] for r in rows):9.3f} "
+              f"{statistics.median(r[1] for r in rows):6.3f}")
 
 
 def twin_of(dxf):
@@ -194,8 +229,11 @@ def main():
     compare = sub.add_parser("compare", help="measure given pairs: OURS REF [OURS REF ...]")
     compare.add_argument("pictures", nargs="+")
     fixtures = sub.add_parser("fixtures", help="draw the fixtures and measure them")
-    fixtures.add_argument("--tool", default=str(REPO / "build/host/bin/ortholux-preview"))
-    for p in (compare, fixtures):
+    dwg = sub.add_parser("dwg", help="draw the DWG fixtures and measure them against their "
+                         "own thumbnails")
+    for p in (fixtures, dwg):
+        p.add_argument("--tool", default=str(REPO / "build/host/bin/ortholux-preview"))
+    for p in (compare, fixtures, dwg):
         p.add_argument("--artifacts", default=str(REPO / "build/fidelity"))
     args = parser.parse_args()
     artifacts = Path(args.artifacts)
@@ -208,7 +246,11 @@ def main():
         report(pairs, artifacts)
         return
     with tempfile.TemporaryDirectory(prefix="ortholux-fidelity-") as tmp:
-        report(fixture_pairs(os.path.abspath(args.tool), Path(tmp)), artifacts)
+        tool = os.path.abspath(args.tool)
+        if args.form == "dwg":
+            report_by_release(dwg_pairs(tool, Path(tmp)), artifacts)
+        else:
+            report(fixture_pairs(tool, Path(tmp)), artifacts)
 
 
 if __name__ == "__main__":

@@ -20,6 +20,11 @@ DWG_TWINS = [("dwg/example_r13.dwg", "dxf/example_r13.dxf"),
              ("dwg/example_2000.dwg", "dxf/example_2000.dxf"),
              ("dwg/example_2004.dwg", "dxf/example_2004.dxf"),
              ("dwg/r2004_material.dwg", None),
+             ("dwg-more/example_2010.dwg", "dxf/example_2010.dxf"),
+             ("dwg/example_2013.dwg", "dxf/example_2013.dxf"),
+             # Saved from a wider window than its twin: the views share their height and
+             # lower-left corner, so the two frame alike where the height decides.
+             ("dwg-more/example_2018.dwg", "dxf/example_2018.dxf", "852x448"),
              ("dwg-more/entities-2000/entities-2d.dwg", None)]
 
 
@@ -203,7 +208,7 @@ class PreviewTool(unittest.TestCase):
             with open(out, "rb") as f:
                 return r.stdout, f.read()
 
-        for dwg, dxf_twin in DWG_TWINS:
+        for dwg, dxf_twin, *size in DWG_TWINS:
             with self.subTest(dwg):
                 path = os.path.join(FIXTURES, dwg)
                 with open(path, "rb") as f:
@@ -213,11 +218,13 @@ class PreviewTool(unittest.TestCase):
                 self.assertEqual(draw(bare), (line, picture))
                 r = self.run_tool(bare, out)
                 self.assertEqual(r.returncode, 0, r.stderr)
-                self.assertRegex(r.stdout, rb"^Drawn 10(12|14|15|18) 256x\d+ png\n$")
+                self.assertRegex(r.stdout, rb"^Drawn 10(12|14|15|18|24|27|32) 256x\d+ png\n$")
                 with open(out, "rb") as f:
                     self.assertEqual(f.read(), draw(path, "256")[1])
                 if dxf_twin:
-                    twin = draw(os.path.join(FIXTURES, dxf_twin))[1]
+                    if size:
+                        picture = draw(path, *size)[1]
+                    twin = draw(os.path.join(FIXTURES, dxf_twin), *size)[1]
                     agreement = ink_agreement(thumbimage.decode(picture),
                                               thumbimage.decode(twin))
                     self.assertGreaterEqual(agreement, 0.95)

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -249,13 +250,26 @@ TEST(DwgRead, ExamplesMatchTheirDxfTwins) {
         MemorySource dwgSource(dwgBytes), dxfSource(dxfBytes);
         DwgModel model(dwgSource);
         std::map<std::string, int> twinCounts;
-        // Curves' points, as a check that their fields were read in step: each polyline's
-        // count of points and each spline's of fit points, in handle order.
+        // A field late in each kind, as a check that the fields before it were read in step,
+        // in handle order: each polyline's count of points, each spline's of fit points, each
+        // paragraph text's height, each clipped image's first boundary point.
         std::string twinPoints, points;
         const auto pointsOf = [](const DxfEntity& e, std::string& into) {
-            if (e.type != "SPLINE" && e.type != "LWPOLYLINE") return;
-            int n = 0;
-            for (const DxfPair& pair : e.pairs) n += pair.code == (e.type == "SPLINE" ? 11 : 10);
+            const bool counted = e.type == "SPLINE" || e.type == "LWPOLYLINE";
+            const int code = e.type == "SPLINE"                         ? 11
+                             : e.type == "LWPOLYLINE"                   ? 10
+                             : e.type == "MTEXT"                        ? 40
+                             : e.type == "WIPEOUT" || e.type == "IMAGE" ? 14
+                                                                        : 0;
+            if (code == 0) return;
+            double n = 0;
+            for (const DxfPair& pair : e.pairs) {
+                if (pair.code == code && !counted) {
+                    n = pair.real;
+                    break;
+                }
+                n += pair.code == code;
+            }
             into += e.type + ":" + std::to_string(n) + " ";
         };
         const DxfDrawing twin = ReadDxf(dxfSource, [&](const DxfEntity& e) {
@@ -344,6 +358,11 @@ TEST(DwgRead, InsertsAndDimensionsFindTheirBlocks) {
     }
 }
 
+bool HasPoint(const DxfEntity& entity) {
+    return std::any_of(entity.pairs.begin(), entity.pairs.end(),
+                       [](const DxfPair& pair) { return pair.code == 10; });
+}
+
 // The one-kind R2000 drawings: those with an R2007 DXF twin give its counts, the others at
 // least their kind.
 TEST(DwgRead, OneKindDrawings) {
@@ -376,10 +395,19 @@ TEST(DwgRead, OneKindDrawings) {
             ReadFileBytes(DxfFixturesDir() / "entities-2007" / (std::string(row.file) + ".dxf"));
         MemorySource dxfSource(dxf);
         std::map<std::string, int> twin;
+        // The kinds that give points, as a check that their fields are read at all (not how
+        // many: a helix's control points differ between releases). A multileader's context
+        // data is not read.
+        std::set<std::string> twinWithPoints, withPoints;
         ReadDxf(dxfSource, [&](const DxfEntity& e) {
             if (!e.paperSpace) ++twin[e.type];
+            if (e.type != "MULTILEADER" && HasPoint(e)) twinWithPoints.insert(e.type);
         });
         EXPECT_EQ(CountsOf(counts), CountsOf(twin));
+        model.ModelEntities([&](const DxfEntity& e) {
+            if (HasPoint(e)) withPoints.insert(e.type);
+        });
+        EXPECT_EQ(withPoints, twinWithPoints);
     }
 }
 

@@ -39,13 +39,14 @@ struct DwgHandleRef {
 
 class DwgBits {
   public:
-    // `r2000`: the codings of R2000 and later; `r2004`, `r2010`, `r2013`: the fields those added.
-    DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false, bool r2010 = false,
-            bool r2013 = false)
+    // `r2000`: the codings of R2000 and later; `r2004` to `r2013`: the fields those added.
+    DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false, bool r2007 = false,
+            bool r2010 = false, bool r2013 = false)
         : bytes_(bytes),
           end_(uint64_t{bytes.size()} * 8),
           r2000_(r2000),
           r2004_(r2004),
+          r2007_(r2007),
           r2010_(r2010),
           r2013_(r2013) {}
 
@@ -70,6 +71,7 @@ class DwgBits {
     bool Overrun() const { return overrun_; }
     bool R2000() const { return r2000_; }
     bool R2004() const { return r2004_; }
+    bool R2007() const { return r2007_; }
     bool R2010() const { return r2010_; }
     bool R2013() const { return r2013_; }
 
@@ -116,6 +118,7 @@ class DwgBits {
     bool overrun_ = false;
     bool r2000_;
     bool r2004_;
+    bool r2007_;
     bool r2010_;
     bool r2013_;
 };

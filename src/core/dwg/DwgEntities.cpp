@@ -218,8 +218,9 @@ void Mtext(DwgBits& bits, DxfEntity& entity, Out& out) {
     out.Point(10, bits.BD3());
     const DxfPoint normal = bits.BD3();
     out.Point(11, bits.BD3());
-    out.Real(41, bits.BD());  // rectangle width
-    out.Real(40, bits.BD());  // text height
+    out.Real(41, bits.BD());     // rectangle width
+    if (bits.R2007()) bits.BD();  // rectangle height
+    out.Real(40, bits.BD());     // text height
     out.Int(71, bits.BS());
     out.Int(72, bits.BS());
     bits.BD();  // extents height
@@ -249,6 +250,7 @@ void Image(DwgBits& bits, Out& out) {
     out.Int(281, bits.RC());
     out.Int(282, bits.RC());
     out.Int(283, bits.RC());
+    if (bits.R2010()) bits.B();  // clip mode: inside or outside the boundary
     const int boundary = bits.BS();
     out.Int(71, boundary);
     const uint32_t vertices = boundary == 1 ? 2 : bits.BL();
@@ -470,6 +472,8 @@ void DecodeEntityData(const DwgObject& object, DwgBits& bits, DxfEntity& entity)
     if (type == "LWPOLYLINE") Lwpolyline(bits, entity, out);
     if (type == "HATCH") Hatch(bits, entity, out);
     if (type == "IMAGE" || type == "WIPEOUT") Image(bits, out);
+    // A helix is a spline first; its own fields (axis, turns) follow and are not needed.
+    if (type == "HELIX") Spline(bits, out);
 }
 
 std::string DwgCodePageName(uint16_t number) {

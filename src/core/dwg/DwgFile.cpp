@@ -212,7 +212,7 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
         return false;
     }
     object_.assign(whole.begin() + static_cast<std::ptrdiff_t>(sizeBytes), whole.end() - 2);
-    bits = DwgBits(object_, r2000_, r2004_, r2010_, r2013_);
+    bits = DwgBits(object_, r2000_, r2004_, r2007_, r2010_, r2013_);
 
     object.type = r2010_ ? bits.OT() : bits.BS();
     const bool entity = IsEntityType(object.type);
