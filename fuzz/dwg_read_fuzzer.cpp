@@ -28,7 +28,8 @@ void CheckEntity(const DxfEntity& entity) {
     DecodeText(entity), DecodeInsert(entity), DecodeLwPolyline(entity);
 }
 
-// Byte 0 the type, byte 1 the references' size in bytes, byte 2 common flags; then the bits.
+// Byte 0 the type, byte 1 the references' size in bytes, byte 2 common flags and the release;
+// then the bits.
 void ReadAsLaterObject(const uint8_t* data, std::size_t size) {
     if (size < 3) return;
     DwgObject object;
@@ -38,7 +39,8 @@ void ReadAsLaterObject(const uint8_t* data, std::size_t size) {
     object.colourHandle = data[2] & 8;
     object.linetypeFlags = object.plotStyleFlags = object.materialFlags = (data[2] & 16) ? 3 : 0;
     object.visualStyles = data[2] >> 6;
-    DwgBits bits(std::span(data + 3, size - 3), true, true, true, true);
+    const bool r2018 = data[2] & 32;  // R2018's fields, and R2013's with them
+    DwgBits bits(std::span(data + 3, size - 3), true, true, true, true, r2018, r2018);
     const uint64_t references = uint64_t{data[1]} * 8;
     if (references > bits.End() || !bits.StringsEndingAt(bits.End() - references)) return;
     object.handleBits = bits.End() - references;

@@ -252,7 +252,8 @@ TEST(DwgRead, ExamplesMatchTheirDxfTwins) {
         std::map<std::string, int> twinCounts;
         // A field late in each kind, as a check that the fields before it were read in step,
         // in handle order: each polyline's count of points, each spline's of fit points, each
-        // paragraph text's height, each clipped image's first boundary point.
+        // paragraph text's height, each clipped image's first boundary point, each attribute's
+        // flags.
         std::string twinPoints, points;
         const auto pointsOf = [](const DxfEntity& e, std::string& into) {
             const bool counted = e.type == "SPLINE" || e.type == "LWPOLYLINE";
@@ -260,12 +261,13 @@ TEST(DwgRead, ExamplesMatchTheirDxfTwins) {
                              : e.type == "LWPOLYLINE"                   ? 10
                              : e.type == "MTEXT"                        ? 40
                              : e.type == "WIPEOUT" || e.type == "IMAGE" ? 14
+                             : e.type == "ATTRIB"                       ? 70
                                                                         : 0;
             if (code == 0) return;
             double n = 0;
             for (const DxfPair& pair : e.pairs) {
                 if (pair.code == code && !counted) {
-                    n = pair.real;
+                    n = pair.real + static_cast<double>(pair.integer);
                     break;
                 }
                 n += pair.code == code;

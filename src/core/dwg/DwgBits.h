@@ -39,16 +39,17 @@ struct DwgHandleRef {
 
 class DwgBits {
   public:
-    // `r2000`: the codings of R2000 and later; `r2004` to `r2013`: the fields those added.
+    // `r2000`: the codings of R2000 and later; `r2004` to `r2018`: the fields those added.
     DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false, bool r2007 = false,
-            bool r2010 = false, bool r2013 = false)
+            bool r2010 = false, bool r2013 = false, bool r2018 = false)
         : bytes_(bytes),
           end_(uint64_t{bytes.size()} * 8),
           r2000_(r2000),
           r2004_(r2004),
           r2007_(r2007),
           r2010_(r2010),
-          r2013_(r2013) {}
+          r2013_(r2013),
+          r2018_(r2018) {}
 
     // From R2007 the strings lie in a stream of their own, bits [start, end) of the same
     // bytes: texts are then read from there, in order, as UTF-16 (other than ASCII given as
@@ -74,6 +75,7 @@ class DwgBits {
     bool R2007() const { return r2007_; }
     bool R2010() const { return r2010_; }
     bool R2013() const { return r2013_; }
+    bool R2018() const { return r2018_; }
 
     uint32_t Bits(int count);  // up to 32
     bool B() { return Bits(1) != 0; }
@@ -121,6 +123,7 @@ class DwgBits {
     bool r2007_;
     bool r2010_;
     bool r2013_;
+    bool r2018_;
 };
 
 // The object CRC: CRC-16 (polynomial 0xA001, reflected) from a seed.

@@ -80,7 +80,10 @@ void Text(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& out) {
         return;
     }
     if (bits.R2010()) bits.RC();  // version
-    out.Text(2, bits.TV());       // tag
+    // From R2018 a kind: 1 one line, else a paragraph text's fields follow, which are not
+    // read (the line read above stands for it).
+    if (bits.R2018() && bits.RC() > 1) return;
+    out.Text(2, bits.TV());  // tag
     out.Int(73, bits.BS());       // field length
     out.Int(70, bits.RC());       // flags
     out.Int(74, vertical);

@@ -37,6 +37,7 @@ DwgFile::DwgFile(ByteSource& source) : source_(&source) {
     r2007_ = release_ >= "1021";
     r2010_ = release_ >= "1024";
     r2013_ = release_ >= "1027";
+    r2018_ = release_ >= "1032";
     codePage_ = source.U16(0x13);
     // The classes of R2013 on, and of an R2010 of maintenance release 4 on, have one RL more.
     wideClasses_ = release_ > "1024" || (r2010_ && source.U8(0x0B) > 3);
@@ -212,7 +213,7 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
         return false;
     }
     object_.assign(whole.begin() + static_cast<std::ptrdiff_t>(sizeBytes), whole.end() - 2);
-    bits = DwgBits(object_, r2000_, r2004_, r2007_, r2010_, r2013_);
+    bits = DwgBits(object_, r2000_, r2004_, r2007_, r2010_, r2013_, r2018_);
 
     object.type = r2010_ ? bits.OT() : bits.BS();
     const bool entity = IsEntityType(object.type);

@@ -106,7 +106,8 @@ class DwgFile {
     std::unique_ptr<ByteSource> objectSection_;
     ByteSource* source_;  // where the objects lie
     std::string release_;
-    bool r2000_ = false, r2004_ = false, r2007_ = false, r2010_ = false, r2013_ = false;
+    bool r2000_ = false, r2004_ = false, r2007_ = false, r2010_ = false, r2013_ = false,
+         r2018_ = false;
     bool wideClasses_ = false;
     uint16_t codePage_ = 0;
     std::vector<Class> classes_;
