@@ -635,9 +635,10 @@ TEST(DwgPages, SectionsOfLaterReleases) {
     }
 }
 
+// An R2004-on and an R2007 container (the latter written small by our own writer), cut at
+// every 97th length and with every 89th byte flipped.
 TEST(DwgPages, CutAndOverwrittenContainers) {
     if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
-    auto bytes = ReadFileBytes(FixturesDir() / "r2018_line.dwg");
     const auto open = [](std::span<const uint8_t> drawing) {
         MemorySource source(drawing);
         try {
@@ -649,12 +650,51 @@ TEST(DwgPages, CutAndOverwrittenContainers) {
                 << error.what();
         }
     };
-    for (std::size_t size = 0; size < bytes.size(); size += 97) open(std::span(bytes).first(size));
-    for (std::size_t at = 0x80; at < bytes.size(); at += 89) {
-        const uint8_t old = bytes[at];
-        bytes[at] = static_cast<uint8_t>(old ^ 0x5A);
-        open(bytes);
-        bytes[at] = old;
+    for (auto bytes :
+         {ReadFileBytes(FixturesDir() / "r2018_line.dwg"),
+          dwgtest::CompactDwg2007(ReadFileBytes(FixturesDir() / "example_2007.dwg"), 16000)}) {
+        for (std::size_t size = 0; size < bytes.size(); size += 97) {
+            open(std::span(bytes).first(size));
+        }
+        for (std::size_t at = 0x80; at < bytes.size(); at += 89) {
+            const uint8_t old = bytes[at];
+            bytes[at] = static_cast<uint8_t>(old ^ 0x5A);
+            open(bytes);
+            bytes[at] = old;
+        }
+    }
+}
+
+// Our R2007 writer (the fuzz seeds' source) against the reader: with room for every object
+// the drawing reads as the original; made small, what it keeps reads whole. A page listed
+// fifty thousand times over itself is a lie, told at once.
+TEST(DwgPages, R2007WrittenSmall) {
+    if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
+    const auto original = ReadFileBytes(FixturesDir() / "example_2007.dwg");
+    MemorySource originalSource(original);
+    DwgModel originalModel(originalSource);
+    for (const std::size_t budget : {std::size_t{1} << 20, std::size_t{16000}}) {
+        SCOPED_TRACE(budget);
+        const auto small = dwgtest::CompactDwg2007(original, budget);
+        EXPECT_LE(small.size(), budget);
+        MemorySource source(small);
+        DwgModel model(source);
+        EXPECT_EQ(model.Unread(), 0u);
+        EXPECT_TRUE(model.Tables().complete);
+        EXPECT_GT(model.Entities(), 0u);
+        if (budget > original.size()) {
+            EXPECT_EQ(CountsOf(ModelCounts(model)), CountsOf(ModelCounts(originalModel)));
+            EXPECT_EQ(model.Tables().layers.size(), originalModel.Tables().layers.size());
+        }
+    }
+    const auto lying = dwgtest::Container2007(original, {{"AcDb:Handles", {0, 2, 0, 0}, 50000}});
+    MemorySource source(lying);
+    DwgPages pages(source);
+    try {
+        pages.Read(*pages.Find("AcDb:Handles"), 1 << 20);
+        ADD_FAILURE() << "read";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
     }
 }
 
