@@ -184,7 +184,7 @@ inline void PutLe64(std::vector<uint8_t>& b, uint64_t v) {
 struct Section2007 {
     std::string name;
     std::vector<uint8_t> data;
-    int listed = 1;  // how many times its one page is listed, all at offset 0
+    std::vector<uint64_t> offsets = {0};  // where its one page is listed
 };
 
 // An R2007 container: the first 0x80 bytes of `head` (thumbnail address cleared), the coded
@@ -205,15 +205,18 @@ inline std::vector<uint8_t> Container2007(std::span<const uint8_t> head,
         const auto packed = Literals2007(section.data);
         const uint64_t pageId =
             page(Interleave(packed, 251, (packed.size() + 7) & ~std::size_t{7}));
-        for (const uint64_t v : {uint64_t{section.data.size()}, uint64_t{section.data.size()},
-                                 uint64_t{0}, uint64_t{0}, uint64_t{section.name.size() * 2 + 2},
-                                 uint64_t{0}, uint64_t{4}, uint64_t(section.listed)}) {
+        const uint64_t size =
+            *std::max_element(section.offsets.begin(), section.offsets.end()) +
+            section.data.size();
+        for (const uint64_t v : {size, uint64_t{section.data.size()}, uint64_t{0}, uint64_t{0},
+                                 uint64_t{section.name.size() * 2 + 2}, uint64_t{0}, uint64_t{4},
+                                 uint64_t{section.offsets.size()}}) {
             PutLe64(sectionMap, v);
         }
         for (const char c : section.name + '\0') sectionMap.push_back(c), sectionMap.push_back(0);
-        for (int i = 0; i < section.listed; ++i) {
+        for (const uint64_t offset : section.offsets) {
             for (const uint64_t v :
-                 {uint64_t{0}, uint64_t{0}, pageId, uint64_t{section.data.size()},
+                 {offset, uint64_t{0}, pageId, uint64_t{section.data.size()},
                   uint64_t{packed.size()}, uint64_t{0}, uint64_t{0}}) {
                 PutLe64(sectionMap, v);
             }

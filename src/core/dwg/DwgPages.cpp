@@ -226,11 +226,13 @@ std::vector<uint8_t> DwgPages::Read(const Section& section, std::size_t cap) {
     }
     if (total > cap) Damaged("section too large");
     std::vector<uint8_t> data(static_cast<std::size_t>(total));
-    // Pages that expand over each other lie, and would make the work grow with their count.
-    uint64_t expanded = 0;
+    // Pages that expand over each other, or whose data share the file's bytes, lie, and would
+    // make the work grow with their count.
+    uint64_t expanded = 0, packed = 0;
     for (const Page& page : section.pages) {
         expanded += r2007_ ? page.size : std::min(pageSize, total - page.offset);
-        if (expanded > total) Damaged("pages overlap");
+        packed += r2007_ ? page.compressedSize : 0;
+        if (expanded > total || packed > source_.Size()) Damaged("pages overlap");
         ReadPage(section, page,
                  std::span(data).subspan(
                      static_cast<std::size_t>(page.offset),
