@@ -206,8 +206,7 @@ inline std::vector<uint8_t> Container2007(std::span<const uint8_t> head,
         const uint64_t pageId =
             page(Interleave(packed, 251, (packed.size() + 7) & ~std::size_t{7}));
         const uint64_t size =
-            *std::max_element(section.offsets.begin(), section.offsets.end()) +
-            section.data.size();
+            *std::max_element(section.offsets.begin(), section.offsets.end()) + section.data.size();
         for (const uint64_t v : {size, uint64_t{section.data.size()}, uint64_t{0}, uint64_t{0},
                                  uint64_t{section.name.size() * 2 + 2}, uint64_t{0}, uint64_t{4},
                                  uint64_t{section.offsets.size()}}) {
@@ -215,9 +214,8 @@ inline std::vector<uint8_t> Container2007(std::span<const uint8_t> head,
         }
         for (const char c : section.name + '\0') sectionMap.push_back(c), sectionMap.push_back(0);
         for (const uint64_t offset : section.offsets) {
-            for (const uint64_t v :
-                 {offset, uint64_t{0}, pageId, uint64_t{section.data.size()},
-                  uint64_t{packed.size()}, uint64_t{0}, uint64_t{0}}) {
+            for (const uint64_t v : {offset, uint64_t{0}, pageId, uint64_t{section.data.size()},
+                                     uint64_t{packed.size()}, uint64_t{0}, uint64_t{0}}) {
                 PutLe64(sectionMap, v);
             }
         }
