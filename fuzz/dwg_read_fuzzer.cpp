@@ -1,11 +1,11 @@
 // The DWG object reader over any bytes: the damaged-DWG or stream-read error, or a model whose
 // every visit ends, with each entity within its pair cap, and a picture of it drawn within
-// the size asked. The same bytes also go through the R2004 decompressor as compressed data,
-// whose output must stay in its room, and once more as one R2010 entity (type, reference
-// size, then its bits), so that the string stream and the later releases' fields are reached
-// without a paged container around them. Seeds are real
-// drawings made small (tests/support/DwgCompact.h); this build skips the object CRC so that
-// mutations reach the decoders.
+// the size asked. The same bytes also go through the R2004 and R2007 decompressors as
+// compressed data, whose output must stay in its room, and once more as one R2010 entity (type,
+// reference size, then its bits), so that the string stream and the later releases' fields are
+// reached without a paged container around them. Seeds are real drawings made small
+// (tests/support/DwgCompact.h), R2007 ones in a container of our writing; this build skips the
+// object CRC so that mutations reach the decoders.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -57,6 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::vector<uint8_t> room(size * 4 + 64);
     try {
         FUZZ_CHECK(DwgDecompress(std::span(data, size), room) <= room.size());
+    } catch (const AppError& error) {
+        FUZZ_CHECK(error.Kind() == ErrorKind::DamagedDwg);
+    }
+    try {
+        FUZZ_CHECK(Dwg2007Decompress(std::span(data, size), room) <= room.size());
     } catch (const AppError& error) {
         FUZZ_CHECK(error.Kind() == ErrorKind::DamagedDwg);
     }

@@ -827,7 +827,7 @@ int main(int argc, char** argv) {
         }
     }
     WriteThumbnailPathSeeds(thumbnails);
-    // The R13-R2000 drawings made small enough for the targets' 16 KiB inputs.
+    // The R13-R2000 and R2007 drawings made small enough for the targets' 16 KiB inputs.
     Corpus dwg(out, "dwg_read");
     dwg.Add(LaterTextObject());
     if (argc > 4) {
@@ -837,6 +837,10 @@ int main(int argc, char** argv) {
               fs::path(argv[4]) / "example_2000.dwg", more / "Line.dwg", more / "TS1.dwg",
               more / "PolyLine3D.dwg", more / "entities-2d.dwg", more / "Leader.dwg"}) {
             if (fs::exists(file)) dwg.Add(dwgtest::CompactDwg(ReadFile(file), 16000));
+        }
+        for (const char* name : {"example_2007.dwg", "r2007_atmos.dwg"}) {
+            const fs::path file = fs::path(argv[4]) / name;
+            if (fs::exists(file)) dwg.Add(dwgtest::CompactDwg2007(ReadFile(file), 16000));
         }
     }
     Corpus dxf(out, "dxf_read");
@@ -928,7 +932,8 @@ int main(int argc, char** argv) {
         drawTokens.emplace_back(kind);
     }
     WriteDictionary(out / "dxf_draw.dict", drawTokens);
-    WriteDictionary(out / "dwg_read.dict", {"AC1012", "AC1014", "AC1015", std::string("\0\2", 2),
+    WriteDictionary(out / "dwg_read.dict", {"AC1012", "AC1014", "AC1015", "AC1021",
+                                            std::string("\0\2", 2),
                                             std::string("\x40\x01", 2), "*Model_Space", "*ACTIVE"});
     WriteDictionary(out / "command_line.dict", {"\"", "\"\"", " ", "\t", "\x95\x5C"});
     WriteDictionary(out / "long_path.dict", {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "\xE0\x5C",

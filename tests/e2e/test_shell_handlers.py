@@ -427,7 +427,7 @@ class ShellHandlers(WineTestCase):
         self.assert_laid_out(Screen(self.out / "pane-2.bgra"), 300, 500, (width, height))
 
     def test_preview_of_a_drawing_without_a_thumbnail_draws_nothing(self):
-        for name, result in (("r2007_atmos.dwg", NOTHING_TO_SHOW), ("r2.10_entities.dwg", DAMAGED)):
+        for name, result in (("r11_entities-2d.dwg", NOTHING_TO_SHOW), ("r2.10_entities.dwg", DAMAGED)):
             with self.subTest(name):
                 r = self.preview(self.fixtures[name], 400, 300, 300, 500)
                 self.assertEqual(r["do"][1:], ["00000000" + result, "0"])

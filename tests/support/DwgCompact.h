@@ -3,11 +3,16 @@
 // objects a picture needs (tables and entities, each copied byte for byte with its CRC) up to
 // a byte budget, and a new object map pointing at them. No thumbnail and no header variables.
 // The fuzz seeds are made this way, and the reader's tests read them against the originals.
+// An R2007 drawing is rewritten the same way into an R2007 container of its own (pages coded
+// as literals alone, parity left zero: the reader does not check it).
+#include <algorithm>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "dwg/DwgBits.h"
+#include "dwg/DwgPages.h"
 #include "preview/ByteSource.h"
 
 namespace dwgtest {
@@ -85,6 +90,189 @@ inline uint32_t AppendObjectMap(std::vector<uint8_t>& out,
     return start;
 }
 
+// The objects of `map` that a picture needs, copied from `objects` (at most `budget` bytes),
+// and where each now lies.
+inline std::vector<std::pair<uint64_t, uint32_t>> KeepObjects(
+    std::span<const uint8_t> objects, const std::vector<std::pair<uint64_t, uint32_t>>& map,
+    bool r2000, std::size_t budget, std::vector<uint8_t>& out) {
+    std::vector<std::pair<uint64_t, uint32_t>> kept;
+    for (const auto& [handle, offset] : map) {
+        if (offset >= objects.size()) continue;
+        DwgBits head(objects.subspan(offset, std::min<std::size_t>(8, objects.size() - offset)),
+                     r2000);
+        const uint64_t size = head.MS();
+        const std::size_t sizeBytes = head.Position() / 8;
+        const std::size_t whole = sizeBytes + size + 2;
+        if (head.Overrun() || whole > objects.size() - offset) continue;
+        DwgBits type(objects.subspan(offset + sizeBytes, std::min<uint64_t>(size, 4)), r2000);
+        if (!Wanted(type.BS())) continue;
+        if (out.size() + whole > budget) continue;
+        kept.emplace_back(handle, static_cast<uint32_t>(out.size()));
+        out.insert(out.end(), objects.begin() + offset, objects.begin() + offset + whole);
+    }
+    return kept;
+}
+
+inline std::vector<std::pair<uint64_t, uint32_t>> ReadObjectMap(std::span<const uint8_t> in,
+                                                                std::size_t at, bool r2000) {
+    std::vector<std::pair<uint64_t, uint32_t>> map;
+    while (at + 2 <= in.size()) {
+        const uint32_t size = static_cast<uint32_t>(in[at]) << 8 | in[at + 1];
+        if (size <= 2 || at + size > in.size()) break;
+        DwgBits bits(in.subspan(at + 2, size - 2), r2000);
+        uint64_t handle = 0;
+        int64_t offset = 0;
+        while (bits.Left() > 0) {
+            handle += bits.UMC();
+            offset += bits.MC();
+            if (!bits.Overrun()) map.emplace_back(handle, static_cast<uint32_t>(offset));
+        }
+        at += size + 2;
+    }
+    return map;
+}
+
+// R2007's coding with literals alone: a length opcode, then each group of up to 32 bytes in
+// the order the reader's shuffle puts back, learnt from the reader itself.
+inline std::vector<uint8_t> LiteralLength2007(std::size_t n) {
+    if (n < 8) return {0x20, 0, 0, static_cast<uint8_t>(n)};
+    if (n < 0x17) return {static_cast<uint8_t>(n - 8)};
+    std::vector<uint8_t> out = {0x0F};
+    const std::size_t more = n - 0x17;
+    if (more < 0xFF) {
+        out.push_back(static_cast<uint8_t>(more));
+        return out;
+    }
+    out.push_back(0xFF);
+    std::size_t rest = more - 0xFF;
+    for (;; rest -= 0xFFFF) {
+        const std::size_t word = std::min<std::size_t>(rest, 0xFFFF);
+        out.push_back(static_cast<uint8_t>(word)), out.push_back(static_cast<uint8_t>(word >> 8));
+        if (word != 0xFFFF) break;
+    }
+    return out;
+}
+
+inline std::vector<uint8_t> Literals2007(std::span<const uint8_t> data) {
+    std::vector<uint8_t> out = LiteralLength2007(data.size());
+    for (std::size_t at = 0; at < data.size(); at += 32) {
+        const std::size_t n = std::min<std::size_t>(32, data.size() - at);
+        std::vector<uint8_t> probe = LiteralLength2007(n), order(n), block(n);
+        for (std::size_t i = 0; i < n; ++i) probe.push_back(static_cast<uint8_t>(i));
+        Dwg2007Decompress(probe, order);
+        for (std::size_t i = 0; i < n; ++i) block[order[i]] = data[at + i];
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    return out;
+}
+
+// Blocks of `dataBytes` (and zero parity) to hold `length` bytes, interleaved byte by byte.
+inline std::vector<uint8_t> Interleave(std::span<const uint8_t> data, std::size_t dataBytes,
+                                       std::size_t length) {
+    const std::size_t blocks = std::max<std::size_t>(1, (length + dataBytes - 1) / dataBytes);
+    std::vector<uint8_t> coded(blocks * 255);
+    for (std::size_t i = 0; i < data.size() && i < blocks * dataBytes; ++i) {
+        coded[i / dataBytes + (i % dataBytes) * blocks] = data[i];
+    }
+    return coded;
+}
+
+inline void PutLe64(std::vector<uint8_t>& b, uint64_t v) {
+    for (int i = 0; i < 8; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+struct Section2007 {
+    std::string name;
+    std::vector<uint8_t> data;
+    std::vector<uint64_t> offsets = {0};  // where its one page is listed
+};
+
+// An R2007 container: the first 0x80 bytes of `head` (thumbnail address cleared), the coded
+// header, each section as one compressed, interleaved page, the section map, the page map.
+inline std::vector<uint8_t> Container2007(std::span<const uint8_t> head,
+                                          const std::vector<Section2007>& sections) {
+    std::vector<uint8_t> out(head.begin(), head.begin() + 0x80);
+    PutLe32(out, 0x0D, 0);
+    out.resize(0x480);
+    std::vector<uint8_t> pageMap, sectionMap;
+    uint64_t id = 1;
+    const auto page = [&](std::span<const uint8_t> coded) {
+        PutLe64(pageMap, coded.size()), PutLe64(pageMap, id);
+        out.insert(out.end(), coded.begin(), coded.end());
+        return id++;
+    };
+    for (const Section2007& section : sections) {
+        const auto packed = Literals2007(section.data);
+        const uint64_t pageId =
+            page(Interleave(packed, 251, (packed.size() + 7) & ~std::size_t{7}));
+        const uint64_t size =
+            *std::max_element(section.offsets.begin(), section.offsets.end()) + section.data.size();
+        for (const uint64_t v : {size, uint64_t{section.data.size()}, uint64_t{0}, uint64_t{0},
+                                 uint64_t{section.name.size() * 2 + 2}, uint64_t{0}, uint64_t{4},
+                                 uint64_t{section.offsets.size()}}) {
+            PutLe64(sectionMap, v);
+        }
+        for (const char c : section.name + '\0') sectionMap.push_back(c), sectionMap.push_back(0);
+        for (const uint64_t offset : section.offsets) {
+            for (const uint64_t v : {offset, uint64_t{0}, pageId, uint64_t{section.data.size()},
+                                     uint64_t{packed.size()}, uint64_t{0}, uint64_t{0}}) {
+                PutLe64(sectionMap, v);
+            }
+        }
+    }
+    const auto systemPage = [](std::span<const uint8_t> data, std::size_t& packedSize) {
+        const auto packed = Literals2007(data);
+        packedSize = packed.size();
+        return Interleave(packed, 239, (packed.size() + 7) & ~std::size_t{7});
+    };
+    std::size_t sectionMapPacked = 0, pageMapPacked = 0;
+    const uint64_t sectionMapId = page(systemPage(sectionMap, sectionMapPacked));
+    const uint64_t pageMapAt = out.size() - 0x480;  // last, so it need not list itself
+    const auto pageMapCoded = systemPage(pageMap, pageMapPacked);
+    out.insert(out.end(), pageMapCoded.begin(), pageMapCoded.end());
+
+    std::vector<uint8_t> fields(0x110);
+    const auto field = [&](std::size_t at, uint64_t v) {
+        for (int i = 0; i < 8; ++i) fields[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    field(0x18, 1), field(0x38, pageMapAt), field(0x50, pageMapPacked);
+    field(0x58, pageMap.size()), field(0xB0, sectionMapPacked), field(0xC0, sectionMapId);
+    field(0xC8, sectionMap.size()), field(0xD8, 1);
+    const auto packed = Literals2007(fields);
+    std::vector<uint8_t> data(32);
+    PutLe32(data, 24, static_cast<uint32_t>(packed.size()));
+    data.insert(data.end(), packed.begin(), packed.end());
+    const auto coded = Interleave(data, 239, 3 * 239);
+    std::copy(coded.begin(), coded.end(), out.begin() + 0x80);
+    return out;
+}
+
+// A real R2007 drawing made small: its classes, the objects a picture needs within `budget`
+// bytes of the whole file, and their map.
+inline std::vector<uint8_t> CompactDwg2007(std::span<const uint8_t> in, std::size_t budget) {
+    MemorySource source(in);
+    DwgPages pages(source);
+    const auto read = [&](const char* name) {
+        const DwgPages::Section* section = pages.Find(name);
+        return section ? pages.Read(*section, std::size_t{64} << 20) : std::vector<uint8_t>();
+    };
+    const auto classes = read("AcDb:Classes");
+    const auto objects = read("AcDb:AcDbObjects");
+    const auto map = ReadObjectMap(read("AcDb:Handles"), 0, true);
+    std::vector<uint8_t> drawing;
+    for (std::size_t room = budget; room > 64;) {
+        // The objects section opens with a word of its own.
+        std::vector<uint8_t> kept(objects.begin(), objects.begin() + 4);
+        std::vector<uint8_t> newMap;
+        AppendObjectMap(newMap, KeepObjects(objects, map, true, room, kept));
+        drawing = Container2007(
+            in, {{"AcDb:Classes", classes}, {"AcDb:Handles", newMap}, {"AcDb:AcDbObjects", kept}});
+        if (drawing.size() <= budget) break;
+        room -= std::min(room, drawing.size() - budget + 64);
+    }
+    return drawing;
+}
+
 inline std::vector<uint8_t> CompactDwg(std::span<const uint8_t> in, std::size_t budget) {
     std::vector<uint8_t> out(in.begin(), in.begin() + 0x19);
     const bool r2000 = in[5] == '5';
@@ -103,32 +291,7 @@ inline std::vector<uint8_t> CompactDwg(std::span<const uint8_t> in, std::size_t 
     out.insert(out.end(), in.begin() + classesAt, in.begin() + classesAt + classBytes);
 
     // The old map, then each wanted object copied where the output has reached.
-    std::vector<std::pair<uint64_t, uint32_t>> map;
-    for (std::size_t at = mapAt;;) {
-        const uint32_t size = static_cast<uint32_t>(in[at]) << 8 | in[at + 1];
-        if (size <= 2) break;
-        DwgBits bits(in.subspan(at + 2, size - 2), r2000);
-        uint64_t handle = 0;
-        int64_t offset = 0;
-        while (bits.Left() > 0) {
-            handle += bits.UMC();
-            offset += bits.MC();
-            if (!bits.Overrun()) map.emplace_back(handle, static_cast<uint32_t>(offset));
-        }
-        at += size + 2;
-    }
-    std::vector<std::pair<uint64_t, uint32_t>> kept;
-    for (const auto& [handle, offset] : map) {
-        DwgBits head(in.subspan(offset, 8), r2000);
-        const uint64_t size = head.MS();
-        const std::size_t sizeBytes = head.Position() / 8;
-        DwgBits type(in.subspan(offset + sizeBytes, std::min<uint64_t>(size, 4)), r2000);
-        if (!Wanted(type.BS())) continue;
-        const std::size_t whole = sizeBytes + size + 2;
-        if (out.size() + whole > budget) continue;
-        kept.emplace_back(handle, static_cast<uint32_t>(out.size()));
-        out.insert(out.end(), in.begin() + offset, in.begin() + offset + whole);
-    }
+    const auto kept = KeepObjects(in, ReadObjectMap(in, mapAt, r2000), r2000, budget, out);
     const uint32_t newMap = AppendObjectMap(out, kept);
     const uint32_t locators[3][2] = {{0, 0}, {newClasses, classBytes}, {newMap, 0}};
     for (uint8_t i = 0; i < 3; ++i) {

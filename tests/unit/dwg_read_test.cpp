@@ -236,6 +236,7 @@ TEST(DwgRead, ExamplesMatchTheirDxfTwins) {
           {"MULTILEADER", "ACAD_PROXY_ENTITY"}}},
         {"example_2000", "1015", {}},
         {"example_2004", "1018", {}},
+        {"example_2007", "1021", {}},
         {"../dwg-more/example_2010", "1024", {}},
         {"example_2013", "1027", {}},
         {"../dwg-more/example_2018", "1032", {}, false},
@@ -437,8 +438,8 @@ void ExpectPartialOrDamaged(std::span<const uint8_t> bytes, std::size_t wholeEnt
 
 TEST(DwgRead, CutAndOverwrittenDrawings) {
     if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
-    for (const char* name :
-         {"example_r14.dwg", "example_2000.dwg", "example_2004.dwg", "example_2013.dwg"}) {
+    for (const char* name : {"example_r14.dwg", "example_2000.dwg", "example_2004.dwg",
+                             "example_2007.dwg", "example_2013.dwg"}) {
         SCOPED_TRACE(name);
         auto bytes = ReadFileBytes(FixturesDir() / name);
         MemorySource whole(bytes);
@@ -495,6 +496,7 @@ TEST(DwgRead, DrawingsWithoutTwins) {
         const char* model;  // the model space's kinds and counts
     } rows[] = {
         {"r2004_material.dwg", "1018", nullptr},
+        {"r2007_atmos.dwg", "1021", "3DSOLID:58 MTEXT:1 POLYLINE:1 SEQEND:1 VERTEX:2"},
         {"r2018_line.dwg", "1032", "LINE:1"},
     };
     for (const auto& row : rows) {
@@ -512,15 +514,18 @@ TEST(DwgRead, DrawingsWithoutTwins) {
     }
 }
 
+// Releases before R13 are not read; an R2007 drawing whose container is zeros is damaged.
 TEST(DwgRead, OtherReleasesAreNotTaken) {
-    const std::string r2007 = "AC1021" + std::string(64, '\0');
-    MemorySource source({reinterpret_cast<const uint8_t*>(r2007.data()), r2007.size()});
-    EXPECT_FALSE(DwgModel::Reads(source));
-    try {
-        DwgModel model(source);
-        ADD_FAILURE() << "an R2007 drawing was read";
-    } catch (const AppError& error) {
-        EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
+    for (const char* code : {"AC1009", "AC1021"}) {
+        const std::string drawing = code + std::string(0x500, '\0');
+        MemorySource source({reinterpret_cast<const uint8_t*>(drawing.data()), drawing.size()});
+        EXPECT_EQ(DwgModel::Reads(source), std::string(code) == "AC1021") << code;
+        try {
+            DwgModel model(source);
+            ADD_FAILURE() << code << " was read";
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
+        }
     }
 }
 
@@ -575,6 +580,49 @@ TEST(DwgDecompress, CodesOnKnownBytes) {
     }
 }
 
+std::string Expand2007(const std::string& in, std::size_t room) {
+    std::vector<uint8_t> out(room);
+    out.resize(Dwg2007Decompress({reinterpret_cast<const uint8_t*>(in.data()), in.size()}, out));
+    return std::string(out.begin(), out.end());
+}
+
+// R2007's coding: literal runs stored in chunks written out last first (1 + 8 + 1 for ten
+// bytes, four of eight for 32), copies whose last byte counts the literals after them.
+TEST(DwgDecompress, R2007CodesOnKnownBytes) {
+    const std::string ten = std::string("\x02") + "jbcdefghia";
+    EXPECT_EQ(Expand2007(ten, 10), "abcdefghij");
+    EXPECT_EQ(Expand2007(std::string("\x20\0\0\x03", 4) + "cba", 3), "abc");
+    EXPECT_EQ(Expand2007("\x18yzABCDEFqrstuvwxijklmnopabcdefgh", 32),
+              "abcdefghijklmnopqrstuvwxyzABCDEF");
+    // 0x49: copy 4 from 10 back, then one literal (0x01's low bits); 0x40: 4 from 1 back.
+    EXPECT_EQ(Expand2007(ten + std::string("\x49\x01", 2) + "k", 64), "abcdefghijabcdk");
+    EXPECT_EQ(Expand2007(ten + std::string("\x40\0", 2), 64), "abcdefghijjjjj");
+    // 0x0F: 23 and the next byte's worth of literals.
+    EXPECT_EQ(Expand2007("\x0F\x01" + std::string(24, 'z'), 64), std::string(24, 'z'));
+    const struct {
+        const char* name;
+        std::string in;
+        std::size_t room;
+    } damaged[] = {
+        {"a literal past the data", std::string("\x05") + "abc", 64},
+        {"a literal past the room", ten, 9},
+        {"an empty short literal", std::string("\x20\0\0\0z", 5), 64},
+        {"a copy from before the start", ten + std::string("\x4F\x08", 2), 64},
+        {"a copy past the room", ten + std::string("\x49\0", 2), 12},
+        {"a copy from where it writes", ten + std::string("\x20\0\0\0", 4), 64},
+        {"a length run to the end", std::string("\x0F\xFF\xFF\xFF", 4), 1 << 20},
+    };
+    for (const auto& row : damaged) {
+        SCOPED_TRACE(row.name);
+        try {
+            Expand2007(row.in, row.room);
+            ADD_FAILURE() << "expanded";
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
+        }
+    }
+}
+
 // The R2004-on container of every such fixture: its header, classes and object map sections
 // expand to what R2000 keeps flat, starting with the same sentinels.
 TEST(DwgPages, SectionsOfLaterReleases) {
@@ -587,6 +635,7 @@ TEST(DwgPages, SectionsOfLaterReleases) {
     const auto more = FixturesDir().parent_path() / "dwg-more";
     for (const auto& path :
          {FixturesDir() / "example_2004.dwg", FixturesDir() / "r2004_material.dwg",
+          FixturesDir() / "example_2007.dwg", FixturesDir() / "r2007_atmos.dwg",
           more / "example_2010.dwg", FixturesDir() / "example_2013.dwg", more / "example_2018.dwg",
           FixturesDir() / "r2018_line.dwg"}) {
         SCOPED_TRACE(path.filename().string());
@@ -616,9 +665,10 @@ TEST(DwgPages, SectionsOfLaterReleases) {
     }
 }
 
+// An R2004-on and an R2007 container (the latter written small by our own writer), cut at
+// every 97th length and with every 89th byte flipped.
 TEST(DwgPages, CutAndOverwrittenContainers) {
     if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
-    auto bytes = ReadFileBytes(FixturesDir() / "r2018_line.dwg");
     const auto open = [](std::span<const uint8_t> drawing) {
         MemorySource source(drawing);
         try {
@@ -630,12 +680,64 @@ TEST(DwgPages, CutAndOverwrittenContainers) {
                 << error.what();
         }
     };
-    for (std::size_t size = 0; size < bytes.size(); size += 97) open(std::span(bytes).first(size));
-    for (std::size_t at = 0x80; at < bytes.size(); at += 89) {
-        const uint8_t old = bytes[at];
-        bytes[at] = static_cast<uint8_t>(old ^ 0x5A);
-        open(bytes);
-        bytes[at] = old;
+    for (auto bytes :
+         {ReadFileBytes(FixturesDir() / "r2018_line.dwg"),
+          dwgtest::CompactDwg2007(ReadFileBytes(FixturesDir() / "example_2007.dwg"), 16000)}) {
+        for (std::size_t size = 0; size < bytes.size(); size += 97) {
+            open(std::span(bytes).first(size));
+        }
+        for (std::size_t at = 0x80; at < bytes.size(); at += 89) {
+            const uint8_t old = bytes[at];
+            bytes[at] = static_cast<uint8_t>(old ^ 0x5A);
+            open(bytes);
+            bytes[at] = old;
+        }
+    }
+}
+
+// Our R2007 writer (the fuzz seeds' source) against the reader: with room for every object
+// the drawing reads as the original; made small, what it keeps reads whole.
+TEST(DwgPages, R2007WrittenSmall) {
+    if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
+    const auto original = ReadFileBytes(FixturesDir() / "example_2007.dwg");
+    MemorySource originalSource(original);
+    DwgModel originalModel(originalSource);
+    for (const std::size_t budget : {std::size_t{1} << 20, std::size_t{16000}}) {
+        SCOPED_TRACE(budget);
+        const auto small = dwgtest::CompactDwg2007(original, budget);
+        EXPECT_LE(small.size(), budget);
+        MemorySource source(small);
+        DwgModel model(source);
+        EXPECT_EQ(model.Unread(), 0u);
+        EXPECT_TRUE(model.Tables().complete);
+        EXPECT_GT(model.Entities(), 0u);
+        if (budget > original.size()) {
+            EXPECT_EQ(CountsOf(ModelCounts(model)), CountsOf(ModelCounts(originalModel)));
+            EXPECT_EQ(model.Tables().layers.size(), originalModel.Tables().layers.size());
+        }
+    }
+    // Pages listed over each other, and pages sharing the file's bytes: either would make the
+    // work grow with the count of pages, not with the file.
+    const struct {
+        const char* name;
+        std::vector<uint8_t> data;
+        std::vector<uint64_t> offsets;
+    } lies[] = {
+        {"overlapping", {0, 2, 0, 0}, std::vector<uint64_t>(50000, 0)},
+        {"sharing", std::vector<uint8_t>(8000, 7), {0, 8000, 16000}},
+    };
+    for (const auto& lie : lies) {
+        SCOPED_TRACE(lie.name);
+        const auto lying =
+            dwgtest::Container2007(original, {{"AcDb:Handles", lie.data, lie.offsets}});
+        MemorySource source(lying);
+        DwgPages pages(source);
+        try {
+            pages.Read(*pages.Find("AcDb:Handles"), 1 << 20);
+            ADD_FAILURE() << "read";
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
+        }
     }
 }
 

@@ -116,6 +116,6 @@ int RunDrawCommand(const std::vector<std::string>& args, const char* usage) {
         return Drawn(DwgPictureOf(*drawing, request), args[at + 1].c_str());
     }
     std::cerr << "ortholux-preview: " << PathForTerminal(path)
-              << ": not a DXF drawing, nor a DWG drawing of R13 to R2018 (but R2007)\n";
+              << ": not a DXF drawing, nor a DWG drawing of R13 to R2018\n";
     return kFailed;
 }

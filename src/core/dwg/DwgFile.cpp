@@ -29,7 +29,7 @@ DwgFile::DwgFile(ByteSource& source) : source_(&source) {
     release_ = std::string(magic.begin() + 2, magic.end());
     if (magic[0] != 'A' || magic[1] != 'C' ||
         (release_ != "1012" && release_ != "1014" && release_ != "1015" && release_ != "1018" &&
-         release_ != "1024" && release_ != "1027" && release_ != "1032")) {
+         release_ != "1021" && release_ != "1024" && release_ != "1027" && release_ != "1032")) {
         Damaged("release not read");
     }
     r2000_ = release_ >= "1015";

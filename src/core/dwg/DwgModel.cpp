@@ -54,7 +54,7 @@ bool DwgModel::Reads(ByteSource& source) {
     source.Read(0, magic);
     const std::string code(magic.begin(), magic.end());
     return code == "AC1012" || code == "AC1014" || code == "AC1015" || code == "AC1018" ||
-           code == "AC1024" || code == "AC1027" || code == "AC1032";
+           code == "AC1021" || code == "AC1024" || code == "AC1027" || code == "AC1032";
 }
 
 DwgModel::DwgModel(ByteSource& source) : file_(source) {

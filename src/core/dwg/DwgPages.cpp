@@ -92,6 +92,13 @@ std::size_t DwgDecompress(std::span<const uint8_t> in, std::span<uint8_t> out) {
 }
 
 DwgPages::DwgPages(ByteSource& source) : source_(source) {
+    std::array<uint8_t, 6> magic{};
+    if (source.Fits(0, magic.size())) source.Read(0, magic);
+    if (std::string(magic.begin(), magic.end()) == "AC1021") {
+        r2007_ = true;
+        Open2007();
+        return;
+    }
     if (!source.Fits(0x80, 0x6C)) Damaged("file header");
     std::array<uint8_t, 0x6C> header{};
     source.Read(0x80, header);
@@ -180,6 +187,10 @@ const DwgPages::Section* DwgPages::Find(const std::string& name) const {
 }
 
 void DwgPages::ReadPage(const Section& section, const Page& page, std::span<uint8_t> out) {
+    if (r2007_) {
+        ReadPage2007(section, page, out);
+        return;
+    }
     uint64_t address = 0;
     uint32_t size = 0;
     if (!PageAddress(page.id, address, size) || !source_.Fits(address, 32)) {
@@ -215,7 +226,13 @@ std::vector<uint8_t> DwgPages::Read(const Section& section, std::size_t cap) {
     }
     if (total > cap) Damaged("section too large");
     std::vector<uint8_t> data(static_cast<std::size_t>(total));
+    // Pages that expand over each other, or whose data share the file's bytes, lie, and would
+    // make the work grow with their count.
+    uint64_t expanded = 0, packed = 0;
     for (const Page& page : section.pages) {
+        expanded += r2007_ ? page.size : std::min(pageSize, total - page.offset);
+        packed += r2007_ ? page.compressedSize : 0;
+        if (expanded > total || packed > source_.Size()) Damaged("pages overlap");
         ReadPage(section, page,
                  std::span(data).subspan(
                      static_cast<std::size_t>(page.offset),
@@ -264,8 +281,11 @@ bool DwgSectionSource::ReadAt(uint64_t offset, std::span<uint8_t> out) {
         const uint64_t inPage = at - section_.pages[index].offset;
         if (inPage >= pageSize_) return false;
         const auto& page = PageAt(index);
+        // A page ends at its room or where the next begins (R2007's pages differ in size).
+        uint64_t room = pageSize_ - inPage;
+        if (it != section_.pages.end()) room = std::min(room, it->offset - at);
         const std::size_t count =
-            static_cast<std::size_t>(std::min<uint64_t>(pageSize_ - inPage, out.size() - done));
+            static_cast<std::size_t>(std::min<uint64_t>(room, out.size() - done));
         std::copy_n(page.begin() + static_cast<std::ptrdiff_t>(inPage), count,
                     out.begin() + static_cast<std::ptrdiff_t>(done));
         done += count;

@@ -1,6 +1,6 @@
 #pragma once
-// The container of R2004 and later drawings (release codes 1018, 1024, 1027, 1032; not 1021,
-// whose pages are coded differently):
+// The container of R2004 and later drawings (release codes 1018, 1024, 1027, 1032; 1021 is
+// read by DwgPages2007.cpp, see below):
 //
 //   0x80   0x6C bytes, XORed with a generator's bytes (seed 1, x = x * 0x343FD + 0x269EC3,
 //          byte = x >> 16): "AcFssFcAJMB", ..., at 0x50 the page map's page id, at 0x54 (RLL)
@@ -15,6 +15,27 @@
 // Compression is LZ77 in DWG's own coding (DwgDecompress). Everything is bounded: a section
 // is taken only up to a size cap, every page is checked against the file and its section, and
 // data that expands past its page is the damaged-DWG error.
+//
+// R2007 (1021) keeps the same idea with other codings:
+//
+//   0x80   0x3D8 bytes: 3 Reed-Solomon blocks of 239 data and 16 parity bytes, interleaved
+//          byte by byte; their data is RLL CRC, RLL key, RLL CRC, RL compressed size, RL, then
+//          the compressed 0x110-byte header of RLL fields: at 0x18 the page map's correction
+//          factor, 0x38 its offset from 0x480, 0x50 and 0x58 its compressed and full size,
+//          0xB0 the section map's compressed size, 0xC0 its page id, 0xC8 its full size,
+//          0xD8 its correction factor
+//   system pages: ((compressed size + 7) & ~7) * correction bytes in blocks of 239, each
+//          block 255 bytes with its parity, interleaved, then compressed. The page map lists
+//          (RLL size, RLL id) in file order from 0x480 (a negative id: a free page). The
+//          section map lists sections: RLL size, RLL page size, RLL encrypted, RLL hash,
+//          RLL name bytes, RLL, RLL coding (4 interleaved), RLL pages, the UTF-16 name, then
+//          each page's RLL offset, RLL size, RLL id, RLL full size, RLL compressed size and
+//          two RLL checks
+//   data   as system pages with blocks of 251 and no correction; compressed when the sizes
+//          differ
+//
+// Its compression is another LZ77 coding (Dwg2007Decompress). The parity is not used: a
+// damaged byte is read as it is, and the object CRCs find what matters.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,6 +47,9 @@
 // The damaged-DWG error for codes that read past `in`, copy from before the start, or write
 // past `out`.
 std::size_t DwgDecompress(std::span<const uint8_t> in, std::span<uint8_t> out);
+// The same for R2007's coding: literal runs (their bytes stored in a shuffled order) and
+// copies; the data ends where `in` ends.
+std::size_t Dwg2007Decompress(std::span<const uint8_t> in, std::span<uint8_t> out);
 
 class DwgPages {
   public:
@@ -33,12 +57,14 @@ class DwgPages {
         uint32_t id = 0;
         uint32_t compressedSize = 0;
         uint64_t offset = 0;  // in the section
+        uint32_t size = 0;    // R2007: its bytes once expanded
     };
     struct Section {
         std::string name;  // "AcDb:Classes", "AcDb:Handles", "AcDb:AcDbObjects", ...
         uint64_t size = 0;
         uint32_t pageSize = 0;
         bool compressed = true, encrypted = false;
+        bool interleaved = false;  // R2007: pages in Reed-Solomon blocks
         std::vector<Page> pages;
     };
 
@@ -53,12 +79,17 @@ class DwgPages {
     void ReadPage(const Section& section, const Page& page, std::span<uint8_t> out);
 
   private:
+    void Open2007();
+    void ReadPage2007(const Section& section, const Page& page, std::span<uint8_t> out);
+    std::vector<uint8_t> SystemPage2007(uint64_t address, uint64_t packed, uint64_t full,
+                                        uint64_t correction);
     std::vector<uint8_t> SystemPage(uint32_t id, uint32_t type);
     bool PageAddress(uint32_t id, uint64_t& address, uint32_t& size) const;
 
     ByteSource& source_;
     std::vector<std::pair<uint32_t, std::pair<uint64_t, uint32_t>>> pages_;  // id: address, size
     std::vector<Section> sections_;
+    bool r2007_ = false;
 };
 
 // A section as a ByteSource: its pages expanded when a read needs them, a few kept. What the
