@@ -84,8 +84,8 @@ void Text(const DwgObject& object, DwgBits& bits, DxfEntity& entity, Out& out) {
     // read (the line read above stands for it).
     if (bits.R2018() && bits.RC() > 1) return;
     out.Text(2, bits.TV());  // tag
-    out.Int(73, bits.BS());       // field length
-    out.Int(70, bits.RC());       // flags
+    out.Int(73, bits.BS());  // field length
+    out.Int(70, bits.RC());  // flags
     out.Int(74, vertical);
     if (object.type == kAttdef) out.Text(3, bits.TV());  // prompt
 }
@@ -221,9 +221,9 @@ void Mtext(DwgBits& bits, DxfEntity& entity, Out& out) {
     out.Point(10, bits.BD3());
     const DxfPoint normal = bits.BD3();
     out.Point(11, bits.BD3());
-    out.Real(41, bits.BD());     // rectangle width
+    out.Real(41, bits.BD());      // rectangle width
     if (bits.R2007()) bits.BD();  // rectangle height
-    out.Real(40, bits.BD());     // text height
+    out.Real(40, bits.BD());      // text height
     out.Int(71, bits.BS());
     out.Int(72, bits.BS());
     bits.BD();  // extents height
