@@ -39,8 +39,7 @@ void ReadAsLaterObject(const uint8_t* data, std::size_t size) {
     object.colourHandle = data[2] & 8;
     object.linetypeFlags = object.plotStyleFlags = object.materialFlags = (data[2] & 16) ? 3 : 0;
     object.visualStyles = data[2] >> 6;
-    const bool r2018 = data[2] & 32;  // R2018's fields, and R2013's with them
-    DwgBits bits(std::span(data + 3, size - 3), true, true, true, true, r2018, r2018);
+    DwgBits bits(std::span(data + 3, size - 3), (data[2] & 32) ? kR2018 : kR2010);
     const uint64_t references = uint64_t{data[1]} * 8;
     if (references > bits.End() || !bits.StringsEndingAt(bits.End() - references)) return;
     object.handleBits = bits.End() - references;

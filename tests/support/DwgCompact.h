@@ -99,12 +99,13 @@ inline std::vector<std::pair<uint64_t, uint32_t>> KeepObjects(
     for (const auto& [handle, offset] : map) {
         if (offset >= objects.size()) continue;
         DwgBits head(objects.subspan(offset, std::min<std::size_t>(8, objects.size() - offset)),
-                     r2000);
+                     r2000 ? kR2000 : kR13);
         const uint64_t size = head.MS();
         const std::size_t sizeBytes = head.Position() / 8;
         const std::size_t whole = sizeBytes + size + 2;
         if (head.Overrun() || whole > objects.size() - offset) continue;
-        DwgBits type(objects.subspan(offset + sizeBytes, std::min<uint64_t>(size, 4)), r2000);
+        DwgBits type(objects.subspan(offset + sizeBytes, std::min<uint64_t>(size, 4)),
+                     r2000 ? kR2000 : kR13);
         if (!Wanted(type.BS())) continue;
         if (out.size() + whole > budget) continue;
         kept.emplace_back(handle, static_cast<uint32_t>(out.size()));
@@ -119,7 +120,7 @@ inline std::vector<std::pair<uint64_t, uint32_t>> ReadObjectMap(std::span<const 
     while (at + 2 <= in.size()) {
         const uint32_t size = static_cast<uint32_t>(in[at]) << 8 | in[at + 1];
         if (size <= 2 || at + size > in.size()) break;
-        DwgBits bits(in.subspan(at + 2, size - 2), r2000);
+        DwgBits bits(in.subspan(at + 2, size - 2), r2000 ? kR2000 : kR13);
         uint64_t handle = 0;
         int64_t offset = 0;
         while (bits.Left() > 0) {

@@ -188,7 +188,7 @@ TEST(DwgBits, EachCodingOnKnownBits) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto bytes = Pack(row.bits);
-        DwgBits bits(bytes, row.r2000);
+        DwgBits bits(bytes, row.r2000 ? kR2000 : kR13);
         EXPECT_EQ(row.read(bits), row.expected);
     }
     const std::string check = "123456789";  // CRC-16/ARC's check value, from a zero seed
@@ -467,7 +467,7 @@ TEST(DwgRead, LyingObjectMap) {
     DwgFile file(source);
     std::vector<std::pair<uint64_t, uint32_t>> map;
     DwgObject object;
-    DwgBits bits({}, true);
+    DwgBits bits({}, kR2000);
     for (const DwgFile::Location& at : file.Objects()) {
         if (!file.ReadObject(at.offset, object, bits) || object.type != 19) continue;  // a LINE
         for (uint64_t handle = 1; handle <= 20000; ++handle) map.emplace_back(handle, at.offset);

@@ -280,7 +280,7 @@ std::string DwgBits::TV() {
 
 int DwgBits::CMC(std::optional<uint32_t>* trueColour) {
     const int index = static_cast<int16_t>(BS());
-    if (!r2004_) return index;
+    if (!R2004()) return index;
     const uint32_t rgb = BL();
     const uint8_t names = RC();
     if (names & 1) TV();
@@ -301,12 +301,12 @@ int DwgBits::CMC(std::optional<uint32_t>* trueColour) {
 }
 
 double DwgBits::BT() {
-    if (r2000_ && B()) return 0.0;
+    if (R2000() && B()) return 0.0;
     return BD();
 }
 
 DxfPoint DwgBits::BE() {
-    if (r2000_ && B()) return {0, 0, 1};
+    if (R2000() && B()) return {0, 0, 1};
     return BD3();
 }
 

@@ -37,19 +37,23 @@ struct DwgHandleRef {
     uint64_t Resolve(uint64_t from) const;
 };
 
+// A drawing's release by its code's number, which orders them.
+enum DwgRelease : int {
+    kR13 = 1012,
+    kR14 = 1014,
+    kR2000 = 1015,
+    kR2004 = 1018,
+    kR2007 = 1021,
+    kR2010 = 1024,
+    kR2013 = 1027,
+    kR2018 = 1032,
+};
+
 class DwgBits {
   public:
-    // `r2000`: the codings of R2000 and later; `r2004` to `r2018`: the fields those added.
-    DwgBits(std::span<const uint8_t> bytes, bool r2000, bool r2004 = false, bool r2007 = false,
-            bool r2010 = false, bool r2013 = false, bool r2018 = false)
-        : bytes_(bytes),
-          end_(uint64_t{bytes.size()} * 8),
-          r2000_(r2000),
-          r2004_(r2004),
-          r2007_(r2007),
-          r2010_(r2010),
-          r2013_(r2013),
-          r2018_(r2018) {}
+    // `release` chooses the codings of R2000 and later, and the fields each release added.
+    DwgBits(std::span<const uint8_t> bytes, int release)
+        : bytes_(bytes), end_(uint64_t{bytes.size()} * 8), release_(release) {}
 
     // From R2007 the strings lie in a stream of their own, bits [start, end) of the same
     // bytes: texts are then read from there, in order, as UTF-16 (other than ASCII given as
@@ -70,12 +74,12 @@ class DwgBits {
     // Moves to an absolute bit; past the end it is an overrun.
     void Seek(uint64_t bit);
     bool Overrun() const { return overrun_; }
-    bool R2000() const { return r2000_; }
-    bool R2004() const { return r2004_; }
-    bool R2007() const { return r2007_; }
-    bool R2010() const { return r2010_; }
-    bool R2013() const { return r2013_; }
-    bool R2018() const { return r2018_; }
+    bool R2000() const { return release_ >= kR2000; }
+    bool R2004() const { return release_ >= kR2004; }
+    bool R2007() const { return release_ >= kR2007; }
+    bool R2010() const { return release_ >= kR2010; }
+    bool R2013() const { return release_ >= kR2013; }
+    bool R2018() const { return release_ >= kR2018; }
 
     uint32_t Bits(int count);  // up to 32
     bool B() { return Bits(1) != 0; }
@@ -118,12 +122,7 @@ class DwgBits {
     bool strings_ = false;
     uint64_t stringBit_ = 0, stringEnd_ = 0;
     bool overrun_ = false;
-    bool r2000_;
-    bool r2004_;
-    bool r2007_;
-    bool r2010_;
-    bool r2013_;
-    bool r2018_;
+    int release_;
 };
 
 // The object CRC: CRC-16 (polynomial 0xA001, reflected) from a seed.

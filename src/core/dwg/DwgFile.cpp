@@ -32,12 +32,12 @@ DwgFile::DwgFile(ByteSource& source) : source_(&source) {
          release_ != "1021" && release_ != "1024" && release_ != "1027" && release_ != "1032")) {
         Damaged("release not read");
     }
+    releaseNumber_ = std::stoi(release_);  // one of the codes above
     r2000_ = release_ >= "1015";
     r2004_ = release_ >= "1018";
     r2007_ = release_ >= "1021";
     r2010_ = release_ >= "1024";
     r2013_ = release_ >= "1027";
-    r2018_ = release_ >= "1032";
     codePage_ = source.U16(0x13);
     // The classes of R2013 on, and of an R2010 of maintenance release 4 on, have one RL more.
     wideClasses_ = release_ > "1024" || (r2010_ && source.U8(0x0B) > 3);
@@ -97,7 +97,7 @@ void DwgFile::ReadClasses(std::span<const uint8_t> data) {
     const uint64_t size =
         r2007_ ? data.size() - 20
                : std::min<uint64_t>(bytes::LoadU32(data.data() + 16), data.size() - 20);
-    DwgBits bits(data.subspan(20, static_cast<std::size_t>(size)), r2000_, r2004_);
+    DwgBits bits(data.subspan(20, static_cast<std::size_t>(size)), releaseNumber_);
     if (r2007_) {
         // The bit size counts from its own field; the strings end there.
         if (wideClasses_) bits.RL();
@@ -140,7 +140,7 @@ void DwgFile::ReadObjectMap(ByteSource& in, uint64_t offset) {
         if (size < 2 || !in.Fits(at + 2, size - 2)) break;
         part.resize(size - 2);
         in.Read(at + 2, part);
-        DwgBits bits(part, r2000_, r2004_);
+        DwgBits bits(part, releaseNumber_);
         uint64_t handle = 0;
         int64_t location = 0;
         while (bits.Left() > 0 && objects_.size() < kMaxDwgObjects) {
@@ -193,7 +193,7 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
     uint64_t referenceBits = 0;
     try {  // pages of a later release expand as they are reached, and may be damaged
         const auto head = Bytes(offset, std::min<uint64_t>(16, source_->Size() - offset));
-        DwgBits sizeBits(head, r2000_, r2004_);
+        DwgBits sizeBits(head, releaseNumber_);
         size = sizeBits.MS();
         if (r2010_) referenceBits = sizeBits.UMC();
         if (sizeBits.Overrun() || size == 0 || size > kMaxDwgObjectBytes ||
@@ -213,7 +213,7 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
         return false;
     }
     object_.assign(whole.begin() + static_cast<std::ptrdiff_t>(sizeBytes), whole.end() - 2);
-    bits = DwgBits(object_, r2000_, r2004_, r2007_, r2010_, r2013_, r2018_);
+    bits = DwgBits(object_, releaseNumber_);
 
     object.type = r2010_ ? bits.OT() : bits.BS();
     const bool entity = IsEntityType(object.type);

@@ -80,6 +80,7 @@ class DwgFile {
     explicit DwgFile(ByteSource& source);
 
     const std::string& ReleaseCode() const { return release_; }
+    int ReleaseNumber() const { return releaseNumber_; }
     bool R2000() const { return r2000_; }  // R2000 or later
     bool R2004() const { return r2004_; }
     bool R2007() const { return r2007_; }
@@ -106,8 +107,8 @@ class DwgFile {
     std::unique_ptr<ByteSource> objectSection_;
     ByteSource* source_;  // where the objects lie
     std::string release_;
-    bool r2000_ = false, r2004_ = false, r2007_ = false, r2010_ = false, r2013_ = false,
-         r2018_ = false;
+    int releaseNumber_ = 0;  // as DwgBits takes it
+    bool r2000_ = false, r2004_ = false, r2007_ = false, r2010_ = false, r2013_ = false;
     bool wideClasses_ = false;
     uint16_t codePage_ = 0;
     std::vector<Class> classes_;

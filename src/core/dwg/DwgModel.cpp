@@ -66,7 +66,7 @@ DwgModel::DwgModel(ByteSource& source) : file_(source) {
 
 void DwgModel::Index() {
     DwgObject object;
-    DwgBits bits({}, file_.R2000());
+    DwgBits bits({}, file_.ReleaseNumber());
     objects_ = file_.Objects().size();
     // Read in file order, so that the window over the file moves forward; the tables are
     // then put in handle order, as DXF writes them.
@@ -206,7 +206,7 @@ std::string DwgModel::NameOf(uint64_t handle, bool block) const {
 
 bool DwgModel::Entity(const Entry& entry, DxfEntity& entity) {
     DwgObject object;
-    DwgBits bits({}, file_.R2000());
+    DwgBits bits({}, file_.ReleaseNumber());
     if (!file_.ReadObject(entry.offset, object, bits, false)) return false;
     entity = DxfEntity{};
     entity.type = DwgEntityType(file_, object.type);
