@@ -455,20 +455,124 @@ void WriteDxfDrawSeeds(Corpus& corpus, const fs::path& readSeeds) {
         corpus.Add(input);
     };
     const std::initializer_list<uint8_t> nested = {
-        kOpBlock,    0,   0,   100, 100, 100,                                          // B0
-        kOpLine,     100, 100, 100, 120, 120, 100,                                     //
-        kOpCircle,   1,   110, 110, 100, 105, 100, 190,                                //   an arc
-        kOpInsert,   0,   1,   100, 100, 100, 101, 101, 100, 2, 0, 2,    0, 104, 104,  // B1, 2 x 2
-        kOpEndBlock,                                                                   //
-        kOpBlock,    1,   0,   100, 100, 100,                                          // B1
-        kOpText,     0,   100, 100, 100, 102, 100, 101, 100, 1, 0, 0,                  //   TEXT
-        kOpInsert,   0,   1,   110, 100, 100, 101, 101, 100, 1, 0, 1,    0, 100, 100,  //   itself
-        kOpEndBlock,                                                                   //
-        kOpInsert,   1,   0,   100, 100, 100, 101, 101, 120, 3, 1, 0xF3, 0, 104, 104,  // 3000 x
-                                                                                       // 65535
-        kOpLook,     5,   3,   1,   100, 100, 99,  // extruded -Z
-        kOpInsert,   0,   1,   130, 130, 100, 99,  101, 100, 1, 0, 1,    0, 100, 100, kOpDimension,
-        0,           100, 100, 100, 110, 110, 100, 1,
+        kOpBlock,
+        0,
+        0,
+        100,
+        100,
+        100,  // B0
+        kOpLine,
+        100,
+        100,
+        100,
+        120,
+        120,
+        100,  //
+        kOpCircle,
+        1,
+        110,
+        110,
+        100,
+        105,
+        100,
+        190,  //   an arc
+        kOpInsert,
+        0,
+        1,
+        100,
+        100,
+        100,
+        101,
+        101,
+        100,
+        2,
+        0,
+        2,
+        0,
+        104,
+        104,          // B1, 2 x 2
+        kOpEndBlock,  //
+        kOpBlock,
+        1,
+        0,
+        100,
+        100,
+        100,  // B1
+        kOpText,
+        0,
+        100,
+        100,
+        100,
+        102,
+        100,
+        101,
+        100,
+        1,
+        0,
+        0,  //   TEXT
+        kOpInsert,
+        0,
+        1,
+        110,
+        100,
+        100,
+        101,
+        101,
+        100,
+        1,
+        0,
+        1,
+        0,
+        100,
+        100,          //   itself
+        kOpEndBlock,  //
+        kOpInsert,
+        1,
+        0,
+        100,
+        100,
+        100,
+        101,
+        101,
+        120,
+        3,
+        1,
+        0xF3,
+        0,
+        104,
+        104,  // 3000 x
+              // 65535
+        kOpLook,
+        5,
+        3,
+        1,
+        100,
+        100,
+        99,  // extruded -Z
+        kOpInsert,
+        0,
+        1,
+        130,
+        130,
+        100,
+        99,
+        101,
+        100,
+        1,
+        0,
+        1,
+        0,
+        100,
+        100,
+        kOpDimension,
+        0,
+        100,
+        100,
+        100,
+        110,
+        110,
+        100,
+        1,
     };
     const std::initializer_list<uint8_t> kinds = {
         kOpLwPolyline,
@@ -932,9 +1036,9 @@ int main(int argc, char** argv) {
         drawTokens.emplace_back(kind);
     }
     WriteDictionary(out / "dxf_draw.dict", drawTokens);
-    WriteDictionary(out / "dwg_read.dict", {"AC1012", "AC1014", "AC1015", "AC1021",
-                                            std::string("\0\2", 2),
-                                            std::string("\x40\x01", 2), "*Model_Space", "*ACTIVE"});
+    WriteDictionary(out / "dwg_read.dict",
+                    {"AC1012", "AC1014", "AC1015", "AC1021", std::string("\0\2", 2),
+                     std::string("\x40\x01", 2), "*Model_Space", "*ACTIVE"});
     WriteDictionary(out / "command_line.dict", {"\"", "\"\"", " ", "\t", "\x95\x5C"});
     WriteDictionary(out / "long_path.dict", {"\\", ":", "\\\\", "\x95\x5C", "\x83\x5C", "\xE0\x5C",
                                              "\xFB\x5C", "~1", "C:"});
