@@ -904,6 +904,37 @@ Bytes LaterTextObject() {
     return seed;
 }
 
+// A small R13-R2000 drawing spelt in pieces for the dwg_read target, with its object map
+// as given: the drawing's bytes up to the map, then `part` written `times` times.
+Bytes SpeltDwg(const Bytes& drawing, const Bytes& part, uint32_t times) {
+    const uint32_t mapAt = dwgtest::Le32(drawing, 0x19 + 9 * 2 + 1);
+    Bytes spelt = fuzz::EncodeCompact(std::span(drawing).first(mapAt));
+    spelt.push_back(0x80);
+    spelt.push_back(static_cast<uint8_t>(part.size() - 1));
+    for (int shift = 0; shift < 32; shift += 8)
+        spelt.push_back(static_cast<uint8_t>(times >> shift));
+    spelt.insert(spelt.end(), part.begin(), part.end());
+    return spelt;
+}
+
+// The spelt forms: a drawing as it is, its map a part of 120 entries repeated to the reader's
+// cap on objects, and a run of empty parts that never ends before 8 GiB.
+void AddSpeltDwgSeeds(Corpus& corpus, const Bytes& drawing) {
+    corpus.Add(fuzz::EncodeCompact(drawing));
+    const auto map = dwgtest::ReadObjectMap(drawing, dwgtest::Le32(drawing, 0x19 + 9 * 2 + 1),
+                                            drawing[5] == '5' ? kR2000 : kR13);
+    if (map.empty()) return;
+    dwgtest::BitWriter entries;
+    entries.UMC(map.back().first), entries.MC(map.back().second);
+    for (int i = 0; i < 120; ++i) entries.UMC(1), entries.MC(0);
+    const std::size_t size = entries.Bytes().size() + 2;
+    Bytes part = {static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size)};
+    part.insert(part.end(), entries.Bytes().begin(), entries.Bytes().end());
+    part.push_back(0), part.push_back(0);
+    corpus.Add(SpeltDwg(drawing, part, 5000));
+    corpus.Add(SpeltDwg(drawing, {0, 3, 0, 0, 0}, UINT32_MAX));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -931,7 +962,7 @@ int main(int argc, char** argv) {
         }
     }
     WriteThumbnailPathSeeds(thumbnails);
-    // The R13-R2000 and R2007 drawings made small enough for the targets' 16 KiB inputs.
+    // Drawings of every release the reader takes, made small for the target's 16 KiB inputs.
     Corpus dwg(out, "dwg_read");
     dwg.Add(LaterTextObject());
     if (argc > 4) {
@@ -940,11 +971,19 @@ int main(int argc, char** argv) {
              {fs::path(argv[4]) / "example_r13.dwg", fs::path(argv[4]) / "example_r14.dwg",
               fs::path(argv[4]) / "example_2000.dwg", more / "Line.dwg", more / "TS1.dwg",
               more / "PolyLine3D.dwg", more / "entities-2d.dwg", more / "Leader.dwg"}) {
-            if (fs::exists(file)) dwg.Add(dwgtest::CompactDwg(ReadFile(file), 16000));
+            if (fs::exists(file)) dwg.Add(dwgtest::CompactDwg(ReadFile(file), 15500));
         }
-        for (const char* name : {"example_2007.dwg", "r2007_atmos.dwg"}) {
-            const fs::path file = fs::path(argv[4]) / name;
-            if (fs::exists(file)) dwg.Add(dwgtest::CompactDwg2007(ReadFile(file), 16000));
+        const fs::path line = more / "Line.dwg";
+        if (fs::exists(line)) AddSpeltDwgSeeds(dwg, dwgtest::CompactDwg(ReadFile(line), 16000));
+        // Paged containers of each later release, in pages of 2 KiB so that a section spans
+        // several.
+        const fs::path dwgMore = fs::path(argv[4]) / ".." / "dwg-more";
+        for (const fs::path& file :
+             {fs::path(argv[4]) / "example_2004.dwg", fs::path(argv[4]) / "r2004_material.dwg",
+              fs::path(argv[4]) / "example_2007.dwg", fs::path(argv[4]) / "r2007_atmos.dwg",
+              dwgMore / "example_2010.dwg", fs::path(argv[4]) / "example_2013.dwg",
+              dwgMore / "example_2018.dwg", fs::path(argv[4]) / "r2018_line.dwg"}) {
+            if (fs::exists(file)) dwg.Add(dwgtest::CompactPagedDwg(ReadFile(file), 16000, 0x800));
         }
     }
     Corpus dxf(out, "dxf_read");

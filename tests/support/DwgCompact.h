@@ -3,8 +3,9 @@
 // objects a picture needs (tables and entities, each copied byte for byte with its CRC) up to
 // a byte budget, and a new object map pointing at them. No thumbnail and no header variables.
 // The fuzz seeds are made this way, and the reader's tests read them against the originals.
-// An R2007 drawing is rewritten the same way into an R2007 container of its own (pages coded
-// as literals alone, parity left zero: the reader does not check it).
+// A drawing of R2004 on is rewritten the same way into a paged container of its own (pages
+// coded as literals alone; R2007's parity and the others' checksums left zero: the reader does
+// not check them).
 #include <algorithm>
 #include <cstdint>
 #include <span>
@@ -91,22 +92,22 @@ inline uint32_t AppendObjectMap(std::vector<uint8_t>& out,
 }
 
 // The objects of `map` that a picture needs, copied from `objects` (at most `budget` bytes),
-// and where each now lies.
+// and where each now lies. From R2010 an object's size is followed by its references' size.
 inline std::vector<std::pair<uint64_t, uint32_t>> KeepObjects(
     std::span<const uint8_t> objects, const std::vector<std::pair<uint64_t, uint32_t>>& map,
-    bool r2000, std::size_t budget, std::vector<uint8_t>& out) {
+    int release, std::size_t budget, std::vector<uint8_t>& out) {
     std::vector<std::pair<uint64_t, uint32_t>> kept;
     for (const auto& [handle, offset] : map) {
         if (offset >= objects.size()) continue;
-        DwgBits head(objects.subspan(offset, std::min<std::size_t>(8, objects.size() - offset)),
-                     r2000 ? kR2000 : kR13);
+        DwgBits head(objects.subspan(offset, std::min<std::size_t>(16, objects.size() - offset)),
+                     release);
         const uint64_t size = head.MS();
+        if (release >= kR2010) head.UMC();
         const std::size_t sizeBytes = head.Position() / 8;
         const std::size_t whole = sizeBytes + size + 2;
         if (head.Overrun() || whole > objects.size() - offset) continue;
-        DwgBits type(objects.subspan(offset + sizeBytes, std::min<uint64_t>(size, 4)),
-                     r2000 ? kR2000 : kR13);
-        if (!Wanted(type.BS())) continue;
+        DwgBits type(objects.subspan(offset + sizeBytes, std::min<uint64_t>(size, 4)), release);
+        if (!Wanted(release >= kR2010 ? type.OT() : type.BS())) continue;
         if (out.size() + whole > budget) continue;
         kept.emplace_back(handle, static_cast<uint32_t>(out.size()));
         out.insert(out.end(), objects.begin() + offset, objects.begin() + offset + whole);
@@ -115,12 +116,12 @@ inline std::vector<std::pair<uint64_t, uint32_t>> KeepObjects(
 }
 
 inline std::vector<std::pair<uint64_t, uint32_t>> ReadObjectMap(std::span<const uint8_t> in,
-                                                                std::size_t at, bool r2000) {
+                                                                std::size_t at, int release) {
     std::vector<std::pair<uint64_t, uint32_t>> map;
     while (at + 2 <= in.size()) {
         const uint32_t size = static_cast<uint32_t>(in[at]) << 8 | in[at + 1];
         if (size <= 2 || at + size > in.size()) break;
-        DwgBits bits(in.subspan(at + 2, size - 2), r2000 ? kR2000 : kR13);
+        DwgBits bits(in.subspan(at + 2, size - 2), release);
         uint64_t handle = 0;
         int64_t offset = 0;
         while (bits.Left() > 0) {
@@ -248,26 +249,133 @@ inline std::vector<uint8_t> Container2007(std::span<const uint8_t> head,
     return out;
 }
 
-// A real R2007 drawing made small: its classes, the objects a picture needs within `budget`
-// bytes of the whole file, and their map.
-inline std::vector<uint8_t> CompactDwg2007(std::span<const uint8_t> in, std::size_t budget) {
+// R2004's coding with literals alone: one run (at least 4 bytes), then the end.
+inline std::vector<uint8_t> Literals2004(std::span<const uint8_t> data) {
+    std::vector<uint8_t> in(data.begin(), data.end());
+    in.resize(std::max<std::size_t>(in.size(), 4));
+    std::vector<uint8_t> out;
+    if (in.size() <= 18) {
+        out.push_back(static_cast<uint8_t>(in.size() - 3));
+    } else {
+        out.push_back(0);
+        std::size_t rest = in.size() - 18;
+        for (; rest > 0xFF; rest -= 0xFF) out.push_back(0);
+        out.push_back(static_cast<uint8_t>(rest));
+    }
+    out.insert(out.end(), in.begin(), in.end());
+    out.push_back(0x11);
+    return out;
+}
+
+// An R2004-style container (R2004, R2010 on): the first 0x80 bytes of `head` (thumbnail
+// address cleared), the coded header, each section in compressed pages of `pageSize` (each
+// listed at every one of its offsets), the section map, the page map. Page checksums are left
+// 0: the reader does not check them.
+inline std::vector<uint8_t> Container2004(std::span<const uint8_t> head,
+                                          const std::vector<Section2007>& sections,
+                                          std::size_t pageSize = 0x7400) {
+    std::vector<uint8_t> out(head.begin(), head.begin() + 0x80);
+    PutLe32(out, 0x0D, 0);
+    out.resize(0x100);
+    std::vector<uint8_t> pageMap, sectionMap(20);
+    uint32_t id = 1;
+    PutLe32(sectionMap, 0, static_cast<uint32_t>(sections.size()));
+    for (std::size_t number = 0; number < sections.size(); ++number) {
+        const Section2007& section = sections[number];
+        const std::size_t pages =
+            std::max<std::size_t>(1, (section.data.size() + pageSize - 1) / pageSize);
+        const uint64_t size =
+            *std::max_element(section.offsets.begin(), section.offsets.end()) + section.data.size();
+        std::vector<uint8_t> entry(96);
+        for (int i = 0; i < 8; ++i) entry[i] = static_cast<uint8_t>(size >> (8 * i));
+        PutLe32(entry, 8, static_cast<uint32_t>(pages * section.offsets.size()));
+        PutLe32(entry, 12, static_cast<uint32_t>(pageSize));
+        PutLe32(entry, 20, 2);
+        PutLe32(entry, 24, static_cast<uint32_t>(number + 1));
+        std::copy(section.name.begin(), section.name.end(), entry.begin() + 32);
+        for (std::size_t p = 0; p < pages; ++p) {
+            const std::size_t from = p * pageSize;
+            const auto packed =
+                Literals2004(std::span(section.data)
+                                 .subspan(from, std::min(pageSize, section.data.size() - from)));
+            const uint32_t address = static_cast<uint32_t>(out.size());
+            const uint32_t fields[8] = {
+                0x4163043B, static_cast<uint32_t>(number + 1), static_cast<uint32_t>(packed.size()),
+                static_cast<uint32_t>(pageSize), static_cast<uint32_t>(from)};
+            for (const uint32_t field : fields) {
+                const uint32_t v = field ^ 0x4164536B ^ address;
+                for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+            }
+            out.insert(out.end(), packed.begin(), packed.end());
+            for (const uint64_t offset : section.offsets) {
+                std::vector<uint8_t> page(16);
+                PutLe32(page, 0, id), PutLe32(page, 4, static_cast<uint32_t>(packed.size()));
+                PutLe32(page, 8, static_cast<uint32_t>(offset + from));
+                entry.insert(entry.end(), page.begin(), page.end());
+            }
+            std::vector<uint8_t> listed(8);
+            PutLe32(listed, 0, id++), PutLe32(listed, 4, 32 + static_cast<uint32_t>(packed.size()));
+            pageMap.insert(pageMap.end(), listed.begin(), listed.end());
+        }
+        sectionMap.insert(sectionMap.end(), entry.begin(), entry.end());
+    }
+    const auto systemPage = [&](uint32_t type, std::span<const uint8_t> data) {
+        const auto packed = Literals2004(data);
+        std::vector<uint8_t> page(20);
+        PutLe32(page, 0, type), PutLe32(page, 4, static_cast<uint32_t>(data.size()));
+        PutLe32(page, 8, static_cast<uint32_t>(packed.size())), PutLe32(page, 12, 2);
+        page.insert(page.end(), packed.begin(), packed.end());
+        return page;
+    };
+    const uint32_t sectionMapId = id++;
+    const auto sectionPage = systemPage(0x4163003B, sectionMap);
+    std::vector<uint8_t> listed(8);
+    PutLe32(listed, 0, sectionMapId), PutLe32(listed, 4, static_cast<uint32_t>(sectionPage.size()));
+    pageMap.insert(pageMap.end(), listed.begin(), listed.end());
+    out.insert(out.end(), sectionPage.begin(), sectionPage.end());
+    const uint32_t pageMapId = id;
+    const uint64_t pageMapAt = out.size();  // last, so it need not list itself
+    const auto mapPage = systemPage(0x41630E3B, pageMap);
+    out.insert(out.end(), mapPage.begin(), mapPage.end());
+
+    std::vector<uint8_t> header(0x6C);
+    const std::string magic = "AcFssFcAJMB";
+    std::copy(magic.begin(), magic.end(), header.begin());
+    PutLe32(header, 0x50, pageMapId);
+    PutLe32(header, 0x54, static_cast<uint32_t>(pageMapAt - 0x100));
+    PutLe32(header, 0x5C, sectionMapId);
+    uint32_t seed = 1;
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        seed = seed * 0x343FD + 0x269EC3;
+        out[0x80 + i] = header[i] ^ static_cast<uint8_t>(seed >> 16);
+    }
+    return out;
+}
+
+// A real drawing of R2004 on made small: its classes, the objects a picture needs within
+// `budget` bytes of the whole file, and their map, in a container of our own writing.
+inline std::vector<uint8_t> CompactPagedDwg(std::span<const uint8_t> in, std::size_t budget,
+                                            std::size_t pageSize = 0x7400) {
     MemorySource source(in);
     DwgPages pages(source);
     const auto read = [&](const char* name) {
         const DwgPages::Section* section = pages.Find(name);
         return section ? pages.Read(*section, std::size_t{64} << 20) : std::vector<uint8_t>();
     };
+    const int release = std::stoi(std::string(in.begin() + 2, in.begin() + 6));
     const auto classes = read("AcDb:Classes");
     const auto objects = read("AcDb:AcDbObjects");
-    const auto map = ReadObjectMap(read("AcDb:Handles"), 0, true);
+    const auto map = ReadObjectMap(read("AcDb:Handles"), 0, release);
     std::vector<uint8_t> drawing;
     for (std::size_t room = budget; room > 64;) {
         // The objects section opens with a word of its own.
         std::vector<uint8_t> kept(objects.begin(), objects.begin() + 4);
         std::vector<uint8_t> newMap;
-        AppendObjectMap(newMap, KeepObjects(objects, map, true, room, kept));
-        drawing = Container2007(
-            in, {{"AcDb:Classes", classes}, {"AcDb:Handles", newMap}, {"AcDb:AcDbObjects", kept}});
+        AppendObjectMap(newMap, KeepObjects(objects, map, release, room, kept));
+        const std::vector<Section2007> sections = {
+            {"AcDb:Classes", classes}, {"AcDb:Handles", newMap}, {"AcDb:AcDbObjects", kept}};
+        drawing =
+            release == kR2007 ? Container2007(in, sections) : Container2004(in, sections, pageSize);
         if (drawing.size() <= budget) break;
         room -= std::min(room, drawing.size() - budget + 64);
     }
@@ -292,7 +400,8 @@ inline std::vector<uint8_t> CompactDwg(std::span<const uint8_t> in, std::size_t 
     out.insert(out.end(), in.begin() + classesAt, in.begin() + classesAt + classBytes);
 
     // The old map, then each wanted object copied where the output has reached.
-    const auto kept = KeepObjects(in, ReadObjectMap(in, mapAt, r2000), r2000, budget, out);
+    const int release = r2000 ? kR2000 : kR13;
+    const auto kept = KeepObjects(in, ReadObjectMap(in, mapAt, release), release, budget, out);
     const uint32_t newMap = AppendObjectMap(out, kept);
     const uint32_t locators[3][2] = {{0, 0}, {newClasses, classBytes}, {newMap, 0}};
     for (uint8_t i = 0; i < 3; ++i) {

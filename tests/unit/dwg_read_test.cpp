@@ -294,10 +294,12 @@ TEST(DwgRead, ExamplesMatchTheirDxfTwins) {
             if (!as.empty()) counts[as] += n;
         }
         EXPECT_EQ(CountsOf(counts), CountsOf(twinCounts));
-        // The same objects laid out anew, under a map written by our own writer (the flat
-        // container of R13 to R2000 only).
-        if (std::string(row.release) < "1018") {
-            const auto compact = dwgtest::CompactDwg(dwgBytes, SIZE_MAX);
+        // The same objects laid out anew, under a map and in a container of our own writing
+        // (pages of R2004 on kept small, so that sections span several).
+        {
+            const auto compact = std::string(row.release) < "1018"
+                                     ? dwgtest::CompactDwg(dwgBytes, SIZE_MAX)
+                                     : dwgtest::CompactPagedDwg(dwgBytes, SIZE_MAX, 0x800);
             MemorySource compactSource(compact);
             DwgModel compactModel(compactSource);
             EXPECT_EQ(CountsOf(ModelCounts(compactModel)), CountsOf(ModelCounts(model)));
@@ -484,6 +486,24 @@ TEST(DwgRead, LyingObjectMap) {
     EXPECT_EQ(model.Unread(), 20000u);
     EXPECT_FALSE(model.Tables().complete);
     EXPECT_EQ(CountsOf(ModelCounts(model)), "LINE:1");
+
+    // A thousand entries 8 bytes apart, each at an object claiming 1 MiB: each claim would
+    // cost its megabyte; objects inside the one read are not read again.
+    auto claims = dwgtest::CompactDwg(ReadFileBytes(FixturesDir() / "example_2000.dwg"), 60000);
+    const auto kept =
+        dwgtest::ReadObjectMap(claims, dwgtest::Le32(claims, 0x19 + 9 * 2 + 1), kR2000);
+    const uint32_t claimsAt = static_cast<uint32_t>(claims.size());
+    for (int i = 0; i < (1 << 17) + 1000; ++i) {
+        claims.insert(claims.end(), {0x00, 0x80, 0x20, 0x00, 0, 0, 0, 0});  // MS 0x100000
+    }
+    std::vector<std::pair<uint64_t, uint32_t>> claimsMap(kept.begin(), kept.end());
+    for (uint32_t i = 0; i < 1000; ++i) claimsMap.emplace_back(0x100000 + i, claimsAt + 8 * i);
+    dwgtest::PutLe32(claims, 0x19 + 9 * 2 + 1, dwgtest::AppendObjectMap(claims, claimsMap));
+    MemorySource claimsSource(claims);
+    DwgModel claimsModel(claimsSource);
+    EXPECT_EQ(claimsModel.Unread(), 1000u);
+    EXPECT_GT(claimsModel.Entities(), 0u);
+    EXPECT_LT(claimsSource.BytesRead(), 3 * claims.size());
 }
 
 // The drawings without a DXF twin: an R2004 one with a 1.3 MB picture and few objects, and an
@@ -682,7 +702,7 @@ TEST(DwgPages, CutAndOverwrittenContainers) {
     };
     for (auto bytes :
          {ReadFileBytes(FixturesDir() / "r2018_line.dwg"),
-          dwgtest::CompactDwg2007(ReadFileBytes(FixturesDir() / "example_2007.dwg"), 16000)}) {
+          dwgtest::CompactPagedDwg(ReadFileBytes(FixturesDir() / "example_2007.dwg"), 16000)}) {
         for (std::size_t size = 0; size < bytes.size(); size += 97) {
             open(std::span(bytes).first(size));
         }
@@ -704,7 +724,7 @@ TEST(DwgPages, R2007WrittenSmall) {
     DwgModel originalModel(originalSource);
     for (const std::size_t budget : {std::size_t{1} << 20, std::size_t{16000}}) {
         SCOPED_TRACE(budget);
-        const auto small = dwgtest::CompactDwg2007(original, budget);
+        const auto small = dwgtest::CompactPagedDwg(original, budget);
         EXPECT_LE(small.size(), budget);
         MemorySource source(small);
         DwgModel model(source);
@@ -739,6 +759,28 @@ TEST(DwgPages, R2007WrittenSmall) {
             EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
         }
     }
+}
+
+// One page of 4 MiB listed at 20000 offsets a byte apart: read a byte at each, every byte
+// would expand the page anew, 80 GB in all; the expansions stop at a budget of the file's size.
+TEST(DwgPages, PageExpandedAgainAndAgain) {
+    if (!std::filesystem::is_directory(FixturesDir())) GTEST_SKIP() << "no DWG fixtures";
+    std::vector<uint64_t> offsets(20000);
+    for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = i;
+    const auto lying =
+        dwgtest::Container2004(ReadFileBytes(FixturesDir() / "r2018_line.dwg"),
+                               {{"AcDb:AcDbObjects", {1, 2, 3, 4}, offsets}}, std::size_t{4} << 20);
+    MemorySource source(lying);
+    DwgPages pages(source);
+    DwgSectionSource objects(pages, *pages.Find("AcDb:AcDbObjects"));
+    std::size_t read = 0;
+    try {
+        for (uint8_t byte[1]; read < offsets.size(); ++read) objects.Read(read, byte);
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.Kind(), ErrorKind::DamagedDwg);
+    }
+    EXPECT_GT(read, 0u);
+    EXPECT_LT(read, 100u);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@ namespace {
 // Objects lie in handle order only roughly: a small window, refilled where the next one lies.
 constexpr uint64_t kWindowBytes = uint64_t{16} << 10;
 constexpr uint32_t kMaxLocators = 16;
-constexpr uint32_t kMaxClassBytes = uint32_t{4} << 20;
-constexpr std::size_t kMaxMapBytes = std::size_t{16} << 20;
+constexpr uint32_t kMaxClassBytes = kMaxDwgPageBytes;  // a few hundred classes take kilobytes
+constexpr std::size_t kMaxMapBytes = std::size_t{4} * kMaxDwgPageBytes;
 constexpr uint16_t kCrcSeed = 0xC0C1;
 constexpr uint16_t kEntityClass = 0x1F2;
 constexpr uint16_t kFirstClass = 500;
@@ -131,7 +131,10 @@ void DwgFile::ReadClasses(std::span<const uint8_t> data) {
 void DwgFile::ReadObjectMap(ByteSource& in, uint64_t offset) {
     uint64_t at = offset;
     std::vector<uint8_t> part;
-    while (objects_.size() < kMaxDwgObjects && in.Fits(at, 2)) {
+    // Entries are counted as read, kept or not, and a part without one ends the map: parts
+    // that add nothing could otherwise run on for as long as the file.
+    std::size_t entries = 0;
+    while (entries < kMaxDwgObjects && at - offset < kMaxMapBytes && in.Fits(at, 2)) {
         const uint32_t size = in.U8(at) << 8 | in.U8(at + 1);
         if (size == 2) {
             mapComplete_ = true;
@@ -143,10 +146,12 @@ void DwgFile::ReadObjectMap(ByteSource& in, uint64_t offset) {
         DwgBits bits(part, releaseNumber_);
         uint64_t handle = 0;
         int64_t location = 0;
-        while (bits.Left() > 0 && objects_.size() < kMaxDwgObjects) {
+        const std::size_t before = entries;
+        while (bits.Left() > 0 && entries < kMaxDwgObjects) {
             const uint64_t step = bits.UMC();
             const int64_t move = bits.MC();
             if (bits.Overrun()) break;
+            ++entries;
             handle += step;
             // Offsets stay within the objects: anything else is a lie, and never sums past it.
             if (move > 0 && static_cast<uint64_t>(move) > source_->Size()) break;
@@ -156,6 +161,7 @@ void DwgFile::ReadObjectMap(ByteSource& in, uint64_t offset) {
                 objects_.push_back({handle, static_cast<uint32_t>(location)});
             }
         }
+        if (entries == before) break;
         at += size + 2;  // and the part's CRC
     }
     // Later entries of the same handle win, as the writer appends corrections.
@@ -206,6 +212,7 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
         return false;
     }
     if (whole.empty()) return false;
+    object.extent = whole.size();
     const auto crcAt = whole.data() + sizeBytes + size;
     if (ORTHOLUX_DWG_OBJECT_CRC && checkCrc &&
         DwgCrc(whole.first(static_cast<std::size_t>(sizeBytes + size)), kCrcSeed) !=

@@ -51,6 +51,7 @@ struct DwgObject {
     uint16_t type = 0;
     uint64_t handle = 0;
     uint64_t handleBits = 0;  // where its handle references start, from the data's start
+    uint64_t extent = 0;      // its bytes in the file (size, data, CRC), once its size is read
     uint32_t reactors = 0;
     // Entities only:
     uint8_t entityMode = 0;  // 0 an owner follows, 1 paper space, 2 model space
@@ -126,7 +127,10 @@ class DwgFile {
 #define ORTHOLUX_MAX_DWG_OBJECT_BYTES (8u << 20)
 #endif
 inline constexpr uint32_t kMaxDwgObjectBytes = ORTHOLUX_MAX_DWG_OBJECT_BYTES;
-inline constexpr std::size_t kMaxDwgObjects = std::size_t{1} << 19;
+#ifndef ORTHOLUX_MAX_DWG_OBJECTS
+#define ORTHOLUX_MAX_DWG_OBJECTS (std::size_t{1} << 19)
+#endif
+inline constexpr std::size_t kMaxDwgObjects = ORTHOLUX_MAX_DWG_OBJECTS;
 #ifndef ORTHOLUX_DWG_OBJECT_CRC
 #define ORTHOLUX_DWG_OBJECT_CRC 1
 #endif

@@ -75,13 +75,29 @@ void DwgModel::Index() {
         byOffset.begin(), byOffset.end(),
         [](const DwgFile::Location& a, const DwgFile::Location& b) { return a.offset < b.offset; });
     file_.ForgetObjectMap();
+    // Objects lie one after another, each read once: one that starts inside the last one read
+    // is a lie, and reading it would let overlapping claims of megabytes each cost the file's
+    // size again.
+    uint64_t readTo = 0, readAt = UINT64_MAX;
+    bool read = false, taken = false;
     for (const DwgFile::Location& at : byOffset) {
+        if (at.offset != readAt) {
+            if (at.offset < readTo) {
+                ++unread_;
+                continue;
+            }
+            read = file_.ReadObject(at.offset, object, bits);
+            readAt = at.offset;
+            readTo = at.offset + object.extent;
+            taken = false;
+        }
         // An object must carry the handle the map gives it: a map pointing anywhere else,
         // or many times at one object, lies.
-        if (!file_.ReadObject(at.offset, object, bits) || object.handle != at.handle) {
+        if (!read || taken || object.handle != at.handle) {
             ++unread_;
             continue;
         }
+        taken = true;
         if (!file_.IsEntityType(object.type)) {
             ReadTable(object, bits);
             continue;

@@ -12,9 +12,8 @@ constexpr uint32_t kPageMapType = 0x41630E3B;
 constexpr uint32_t kSectionMapType = 0x4163003B;
 constexpr uint32_t kDataPageType = 0x4163043B;
 constexpr uint32_t kDataPageMask = 0x4164536B;
-// A system page of more than this is damaged: the maps of a large drawing take kilobytes.
-constexpr uint32_t kMaxSystemPage = uint32_t{4} << 20;
-constexpr uint32_t kMaxDataPage = uint32_t{4} << 20;  // writers use 0x7400, and a preview whole
+constexpr uint32_t kMaxSystemPage = kMaxDwgPageBytes;
+constexpr uint32_t kMaxDataPage = kMaxDwgPageBytes;
 constexpr std::size_t kMaxSections = 256;
 constexpr std::size_t kMaxPages = std::size_t{1} << 20;
 
@@ -244,14 +243,19 @@ std::vector<uint8_t> DwgPages::Read(const Section& section, std::size_t cap) {
 
 namespace {
 constexpr std::size_t kCachedPages = 4;
-}
+// A page expands to many times its coded size, and a pass over a section's objects may expand
+// a page more than once; beyond this, a drawing's objects are left unread.
+constexpr uint64_t kExpandedPerFileByte = 256;
+}  // namespace
 
 DwgSectionSource::DwgSectionSource(DwgPages& pages, const DwgPages::Section& section)
     : ByteSource(section.size),
       pages_(pages),
       section_(section),
       pageSize_(std::min<uint64_t>(section.pageSize, kMaxDataPage)),
-      cache_(kCachedPages) {
+      cache_(kCachedPages),
+      budget_(uint64_t{16} * kMaxDwgPageBytes +
+              kExpandedPerFileByte * std::min(pages.FileSize(), uint64_t{1} << 40)) {
     std::sort(section_.pages.begin(), section_.pages.end(),
               [](const DwgPages::Page& a, const DwgPages::Page& b) { return a.offset < b.offset; });
 }
@@ -260,6 +264,8 @@ const std::vector<uint8_t>& DwgSectionSource::PageAt(std::size_t index) {
     for (const Cached& cached : cache_) {
         if (cached.index == index) return cached.bytes;
     }
+    if (pageSize_ > budget_ - std::min(budget_, expanded_)) Damaged("pages expanded too often");
+    expanded_ += pageSize_;
     Cached& slot = cache_[next_++ % cache_.size()];
     slot.index = SIZE_MAX;
     slot.bytes.assign(static_cast<std::size_t>(pageSize_), 0);

@@ -43,6 +43,14 @@
 
 #include "preview/ByteSource.h"
 
+// A page, system or data, larger than this is damaged: writers use 0x7400 for data, and the
+// maps of a large drawing take kilobytes. Fuzz builds lower it, so that pages at the cap cost
+// microseconds.
+#ifndef ORTHOLUX_MAX_DWG_PAGE_BYTES
+#define ORTHOLUX_MAX_DWG_PAGE_BYTES (4u << 20)
+#endif
+inline constexpr uint32_t kMaxDwgPageBytes = ORTHOLUX_MAX_DWG_PAGE_BYTES;
+
 // Decompresses `in` into `out`, which has the size the data claims; returns the bytes written.
 // The damaged-DWG error for codes that read past `in`, copy from before the start, or write
 // past `out`.
@@ -72,6 +80,7 @@ class DwgPages {
     explicit DwgPages(ByteSource& source);
 
     const std::vector<Section>& Sections() const { return sections_; }
+    uint64_t FileSize() const { return source_.Size(); }
     const Section* Find(const std::string& name) const;
     // A whole section, decompressed: at most `cap` bytes, else the damaged-DWG error.
     std::vector<uint8_t> Read(const Section& section, std::size_t cap);
@@ -111,4 +120,7 @@ class DwgSectionSource final : public ByteSource {
     };
     std::vector<Cached> cache_;
     std::size_t next_ = 0;
+    // Pages expanded again and again (objects visited out of page order, pages listed over
+    // each other) stop at a budget that grows with the file, not with what its maps claim.
+    uint64_t expanded_ = 0, budget_ = 0;
 };

@@ -15,9 +15,9 @@ constexpr uint64_t kPageBase = 0x480;  // page map offsets count from here
 constexpr std::size_t kHeaderBytes = 0x3D8;
 constexpr std::size_t kSystemBlock = 239, kDataBlock = 251, kCodeword = 255;
 // Maps of a large drawing take kilobytes; writers use correction factors of a few.
-constexpr uint64_t kMaxSystemPage = uint64_t{4} << 20;
+constexpr uint64_t kMaxSystemPage = kMaxDwgPageBytes;
 constexpr uint64_t kMaxCorrection = 64;
-constexpr uint64_t kMaxDataPage = uint64_t{4} << 20;
+constexpr uint64_t kMaxDataPage = kMaxDwgPageBytes;
 constexpr uint64_t kMaxNameBytes = 512;
 constexpr std::size_t kMaxSections = 256;
 constexpr std::size_t kMaxPages = std::size_t{1} << 20;
