@@ -1,5 +1,6 @@
 #include "dwg/DwgBits.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -48,11 +49,16 @@ uint32_t DwgBits::Bits(int count) {
         bit_ = End();
         return 0;
     }
+    // A byte's worth at a time: the rest of the current byte, whole bytes, then the first bits
+    // of the last.
     uint32_t value = 0;
-    for (int i = 0; i < count; ++i) {
+    for (int left = count; left > 0;) {
         const uint8_t byte = bytes_[static_cast<std::size_t>(bit_ >> 3)];
-        value = value << 1 | ((byte >> (7 - (bit_ & 7))) & 1u);
-        ++bit_;
+        const int offset = static_cast<int>(bit_ & 7);
+        const int take = std::min(8 - offset, left);
+        value = value << take | ((byte >> (8 - offset - take)) & ((1u << take) - 1));
+        bit_ += static_cast<uint64_t>(take);
+        left -= take;
     }
     return value;
 }
