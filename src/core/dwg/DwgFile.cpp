@@ -11,7 +11,8 @@ namespace {
 // Objects lie in handle order only roughly: a small window, refilled where the next one lies.
 constexpr uint64_t kWindowBytes = uint64_t{16} << 10;
 constexpr uint32_t kMaxLocators = 16;
-constexpr uint32_t kMaxClassBytes = kMaxDwgPageBytes;  // a few hundred classes take kilobytes
+// A few hundred classes take kilobytes.
+constexpr uint32_t kMaxClassBytes = kMaxDwgPageBytes / 8;
 constexpr std::size_t kMaxMapBytes = std::size_t{4} * kMaxDwgPageBytes;
 constexpr uint16_t kCrcSeed = 0xC0C1;
 constexpr uint16_t kEntityClass = 0x1F2;
