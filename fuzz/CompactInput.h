@@ -95,6 +95,15 @@ class CompactSource final : private CompactPieces, public ByteSource {
     }
 };
 
+// A repeat piece: `pattern` (1 to 256 bytes) written `times` times.
+inline void AppendRepeat(std::vector<uint8_t>& out, std::span<const uint8_t> pattern,
+                         uint32_t times) {
+    out.push_back(0x80);
+    out.push_back(static_cast<uint8_t>(pattern.size() - 1));
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(times >> shift));
+    out.insert(out.end(), pattern.begin(), pattern.end());
+}
+
 // The seeds' encoder: runs of a 1-, 2- or 4-byte pattern repeated at least 16 times become
 // repeats, everything else literals.
 inline std::vector<uint8_t> EncodeCompact(std::span<const uint8_t> bytes) {
@@ -126,12 +135,7 @@ inline std::vector<uint8_t> EncodeCompact(std::span<const uint8_t> bytes) {
             continue;
         }
         flush();
-        out.push_back(0x80);
-        out.push_back(static_cast<uint8_t>(bestPeriod - 1));
-        for (int shift = 0; shift < 32; shift += 8) {
-            out.push_back(static_cast<uint8_t>(bestTimes >> shift));
-        }
-        out.insert(out.end(), bytes.begin() + at, bytes.begin() + at + bestPeriod);
+        AppendRepeat(out, bytes.subspan(at, bestPeriod), static_cast<uint32_t>(bestTimes));
         at += bestTimes * bestPeriod;
     }
     flush();

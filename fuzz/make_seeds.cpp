@@ -354,18 +354,11 @@ void WriteDxfSeeds(Corpus& corpus, const fs::path& dxfFixtures) {
     corpus.Add(fuzz::EncodeCompact(dxftest::Binary(pairs, true)));
     corpus.Add(fuzz::EncodeCompact(dxftest::Binary(pairs, false)));
 
-    // A repeat piece of the compact form: the pattern `times` times.
-    const auto repeat = [](const std::string& pattern, uint32_t times) {
-        Bytes piece = {0x80, static_cast<uint8_t>(pattern.size() - 1)};
-        for (int shift = 0; shift < 32; shift += 8) piece.push_back(uint8_t(times >> shift));
-        piece.insert(piece.end(), pattern.begin(), pattern.end());
-        return piece;
-    };
     const std::string entities = dxftest::Ascii({{0, "SECTION"}, {2, "ENTITIES"}});
     Bytes many = fuzz::EncodeCompact(dxftest::Bytes(entities));
-    const Bytes lines =
-        repeat(dxftest::Ascii({{0, "LINE"}, {8, "0"}, {10, "1"}, {20, "2"}}), 1000000);
-    many.insert(many.end(), lines.begin(), lines.end());
+    fuzz::AppendRepeat(
+        many, dxftest::Bytes(dxftest::Ascii({{0, "LINE"}, {8, "0"}, {10, "1"}, {20, "2"}})),
+        1000000);
     corpus.Add(many);
     // Pairs (70, 1) in two-byte binary: 60,000 of them in one entity.
     auto wide = dxftest::Binary(dxftest::PairsOf(entities + dxftest::Ascii({{0, "LINE"}})), false);
@@ -454,126 +447,24 @@ void WriteDxfDrawSeeds(Corpus& corpus, const fs::path& readSeeds) {
         input.insert(input.end(), ops);
         corpus.Add(input);
     };
+    // One drawing operation a line.
+    // clang-format off
     const std::initializer_list<uint8_t> nested = {
-        kOpBlock,
-        0,
-        0,
-        100,
-        100,
-        100,  // B0
-        kOpLine,
-        100,
-        100,
-        100,
-        120,
-        120,
-        100,  //
-        kOpCircle,
-        1,
-        110,
-        110,
-        100,
-        105,
-        100,
-        190,  //   an arc
-        kOpInsert,
-        0,
-        1,
-        100,
-        100,
-        100,
-        101,
-        101,
-        100,
-        2,
-        0,
-        2,
-        0,
-        104,
-        104,          // B1, 2 x 2
-        kOpEndBlock,  //
-        kOpBlock,
-        1,
-        0,
-        100,
-        100,
-        100,  // B1
-        kOpText,
-        0,
-        100,
-        100,
-        100,
-        102,
-        100,
-        101,
-        100,
-        1,
-        0,
-        0,  //   TEXT
-        kOpInsert,
-        0,
-        1,
-        110,
-        100,
-        100,
-        101,
-        101,
-        100,
-        1,
-        0,
-        1,
-        0,
-        100,
-        100,          //   itself
-        kOpEndBlock,  //
-        kOpInsert,
-        1,
-        0,
-        100,
-        100,
-        100,
-        101,
-        101,
-        120,
-        3,
-        1,
-        0xF3,
-        0,
-        104,
-        104,  // 3000 x
-              // 65535
-        kOpLook,
-        5,
-        3,
-        1,
-        100,
-        100,
-        99,  // extruded -Z
-        kOpInsert,
-        0,
-        1,
-        130,
-        130,
-        100,
-        99,
-        101,
-        100,
-        1,
-        0,
-        1,
-        0,
-        100,
-        100,
-        kOpDimension,
-        0,
-        100,
-        100,
-        100,
-        110,
-        110,
-        100,
-        1,
+        kOpBlock, 0, 0, 100, 100, 100,                                          // B0
+        kOpLine, 100, 100, 100, 120, 120, 100,                                  //
+        kOpCircle, 1, 110, 110, 100, 105, 100, 190,                             //   an arc
+        kOpInsert, 0, 1, 100, 100, 100, 101, 101, 100, 2, 0, 2, 0, 104, 104,    //   B1, 2 x 2
+        kOpEndBlock,                                                            //
+        kOpBlock, 1, 0, 100, 100, 100,                                          // B1
+        kOpText, 0, 100, 100, 100, 102, 100, 101, 100, 1, 0, 0,                 //   TEXT
+        kOpInsert, 0, 1, 110, 100, 100, 101, 101, 100, 1, 0, 1, 0, 100, 100,    //   itself
+        kOpEndBlock,                                                            //
+        kOpInsert, 1, 0, 100, 100, 100, 101, 101, 120, 3, 1, 0xF3, 0, 104, 104, // 3000 x 65535
+        kOpLook, 5, 3, 1, 100, 100, 99,                                         // extruded -Z
+        kOpInsert, 0, 1, 130, 130, 100, 99, 101, 100, 1, 0, 1, 0, 100, 100,     //
+        kOpDimension, 0, 100, 100, 100, 110, 110, 100, 1,                       //
     };
+    // clang-format on
     const std::initializer_list<uint8_t> kinds = {
         kOpLwPolyline,
         0xF0,
@@ -909,11 +800,7 @@ Bytes LaterTextObject() {
 Bytes SpeltDwg(const Bytes& drawing, const Bytes& part, uint32_t times) {
     const uint32_t mapAt = dwgtest::Le32(drawing, 0x19 + 9 * 2 + 1);
     Bytes spelt = fuzz::EncodeCompact(std::span(drawing).first(mapAt));
-    spelt.push_back(0x80);
-    spelt.push_back(static_cast<uint8_t>(part.size() - 1));
-    for (int shift = 0; shift < 32; shift += 8)
-        spelt.push_back(static_cast<uint8_t>(times >> shift));
-    spelt.insert(spelt.end(), part.begin(), part.end());
+    fuzz::AppendRepeat(spelt, part, times);
     return spelt;
 }
 
