@@ -34,15 +34,10 @@ DwgFile::DwgFile(ByteSource& source) : source_(&source) {
         Damaged("release not read");
     }
     releaseNumber_ = std::stoi(release_);  // one of the codes above
-    r2000_ = release_ >= "1015";
-    r2004_ = release_ >= "1018";
-    r2007_ = release_ >= "1021";
-    r2010_ = release_ >= "1024";
-    r2013_ = release_ >= "1027";
     codePage_ = source.U16(0x13);
     // The classes of R2013 on, and of an R2010 of maintenance release 4 on, have one RL more.
-    wideClasses_ = release_ > "1024" || (r2010_ && source.U8(0x0B) > 3);
-    if (r2004_) {
+    wideClasses_ = R2013() || (R2010() && source.U8(0x0B) > 3);
+    if (R2004()) {
         pages_ = std::make_unique<DwgPages>(source);
         const auto* classes = pages_->Find("AcDb:Classes");
         const auto* map = pages_->Find("AcDb:Handles");
@@ -96,17 +91,17 @@ void DwgFile::ReadClasses(std::span<const uint8_t> data) {
     if (data.size() < 20) return;
     // From R2007 the strings end past the stated size: the bits then run to the section's end.
     const uint64_t size =
-        r2007_ ? data.size() - 20
-               : std::min<uint64_t>(bytes::LoadU32(data.data() + 16), data.size() - 20);
+        R2007() ? data.size() - 20
+                : std::min<uint64_t>(bytes::LoadU32(data.data() + 16), data.size() - 20);
     DwgBits bits(data.subspan(20, static_cast<std::size_t>(size)), releaseNumber_);
-    if (r2007_) {
+    if (R2007()) {
         // The bit size counts from its own field; the strings end there.
         if (wideClasses_) bits.RL();
         const uint64_t from = bits.Position();
         const uint64_t end = from + bits.RL();
         if (bits.Overrun() || !bits.StringsEndingAt(end)) return;
     }
-    if (r2004_) {
+    if (R2004()) {
         bits.BS();  // the highest class number
         bits.RC(), bits.RC(), bits.B();
     }
@@ -119,7 +114,7 @@ void DwgFile::ReadClasses(std::span<const uint8_t> data) {
         c.dxfName = bits.TV();
         bits.B();
         c.entity = bits.BS() == kEntityClass;
-        if (r2004_) {
+        if (R2004()) {
             for (int i = 0; i < 5; ++i) bits.BL();  // instances, release, maintenance, 2 unknown
         }
         if (bits.Overrun()) break;
@@ -202,7 +197,7 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
         const auto head = Bytes(offset, std::min<uint64_t>(16, source_->Size() - offset));
         DwgBits sizeBits(head, releaseNumber_);
         size = sizeBits.MS();
-        if (r2010_) referenceBits = sizeBits.UMC();
+        if (R2010()) referenceBits = sizeBits.UMC();
         if (sizeBits.Overrun() || size == 0 || size > kMaxDwgObjectBytes ||
             referenceBits > size * 8) {
             return false;
@@ -223,10 +218,10 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
     object_.assign(whole.begin() + static_cast<std::ptrdiff_t>(sizeBytes), whole.end() - 2);
     bits = DwgBits(object_, releaseNumber_);
 
-    object.type = r2010_ ? bits.OT() : bits.BS();
+    object.type = R2010() ? bits.OT() : bits.BS();
     const bool entity = IsEntityType(object.type);
-    uint64_t handleBits = r2010_ ? size * 8 - referenceBits : r2000_ ? bits.RL() : 0;
-    if (r2007_ && !bits.StringsEndingAt(handleBits)) return false;
+    uint64_t handleBits = R2010() ? size * 8 - referenceBits : R2000() ? bits.RL() : 0;
+    if (R2007() && !bits.StringsEndingAt(handleBits)) return false;
     object.handle = bits.H().value;
     for (;;) {  // extended data: each block an application's handle and its bytes
         const uint16_t eed = bits.BS();
@@ -236,20 +231,20 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
     }
     if (entity) {
         if (bits.B()) {  // a picture of the entity, kept by some writers
-            const uint64_t length = r2010_ ? bits.BLL() : bits.RL();
+            const uint64_t length = R2010() ? bits.BLL() : bits.RL();
             if (length > bits.Left() / 8) return false;
             bits.Seek(bits.Position() + length * 8);
         }
     }
-    if (!r2000_) handleBits = bits.RL();
+    if (!R2000()) handleBits = bits.RL();
     if (entity) {
         object.entityMode = bits.BB();
         object.reactors = bits.BL();
-        if (r2004_) object.noDictionary = bits.B();
-        if (r2013_) bits.B();  // binary data
-        if (!r2000_) object.byLayerLinetype = bits.B();
-        if (!r2004_) object.noLinks = bits.B();
-        if (r2004_) {
+        if (R2004()) object.noDictionary = bits.B();
+        if (R2013()) bits.B();  // binary data
+        if (!R2000()) object.byLayerLinetype = bits.B();
+        if (!R2004()) object.noLinks = bits.B();
+        if (R2004()) {
             // The colour index with flags: 0x8000 an RGB follows, 0x2000 a transparency, 0x4000
             // a colour book handle among the references.
             const uint16_t colour = bits.BS();
@@ -264,23 +259,23 @@ bool DwgFile::ReadObject(uint32_t offset, DwgObject& object, DwgBits& bits, bool
             object.colour = bits.CMC();
         }
         bits.BD();  // linetype scale
-        if (r2000_) {
+        if (R2000()) {
             object.linetypeFlags = bits.BB();
             object.plotStyleFlags = bits.BB();
         }
-        if (r2007_) {
+        if (R2007()) {
             object.materialFlags = bits.BB();
             bits.RC();  // shadows
         }
-        if (r2010_) {
+        if (R2010()) {
             for (int i = 0; i < 3; ++i) object.visualStyles += bits.B() ? 1 : 0;
         }
-        bits.BS();              // invisibility
-        if (r2000_) bits.RC();  // lineweight
+        bits.BS();               // invisibility
+        if (R2000()) bits.RC();  // lineweight
     } else {
         object.reactors = bits.BL();
-        if (r2004_) object.noDictionary = bits.B();
-        if (r2013_) bits.B();  // binary data
+        if (R2004()) object.noDictionary = bits.B();
+        if (R2013()) bits.B();  // binary data
     }
     object.handleBits = handleBits;
     return !bits.Overrun() && handleBits <= bits.End();

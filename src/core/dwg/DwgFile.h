@@ -82,9 +82,11 @@ class DwgFile {
 
     const std::string& ReleaseCode() const { return release_; }
     int ReleaseNumber() const { return releaseNumber_; }
-    bool R2000() const { return r2000_; }  // R2000 or later
-    bool R2004() const { return r2004_; }
-    bool R2007() const { return r2007_; }
+    bool R2000() const { return releaseNumber_ >= kR2000; }  // R2000 or later
+    bool R2004() const { return releaseNumber_ >= kR2004; }
+    bool R2007() const { return releaseNumber_ >= kR2007; }
+    bool R2010() const { return releaseNumber_ >= kR2010; }
+    bool R2013() const { return releaseNumber_ >= kR2013; }
     uint16_t CodePage() const { return codePage_; }
     const std::vector<Location>& Objects() const { return objects_; }  // in handle order
     bool MapComplete() const { return mapComplete_; }
@@ -109,7 +111,6 @@ class DwgFile {
     ByteSource* source_;  // where the objects lie
     std::string release_;
     int releaseNumber_ = 0;  // as DwgBits takes it
-    bool r2000_ = false, r2004_ = false, r2007_ = false, r2010_ = false, r2013_ = false;
     bool wideClasses_ = false;
     uint16_t codePage_ = 0;
     std::vector<Class> classes_;
