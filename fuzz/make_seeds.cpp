@@ -798,7 +798,7 @@ Bytes LaterTextObject() {
 // A small R13-R2000 drawing spelt in pieces for the dwg_read target, with its object map
 // as given: the drawing's bytes up to the map, then `part` written `times` times.
 Bytes SpeltDwg(const Bytes& drawing, const Bytes& part, uint32_t times) {
-    const uint32_t mapAt = dwgtest::Le32(drawing, 0x19 + 9 * 2 + 1);
+    const uint32_t mapAt = dwgtest::Le32(drawing, dwgtest::kMapLocator);
     Bytes spelt = fuzz::EncodeCompact(std::span(drawing).first(mapAt));
     fuzz::AppendRepeat(spelt, part, times);
     return spelt;
@@ -808,7 +808,7 @@ Bytes SpeltDwg(const Bytes& drawing, const Bytes& part, uint32_t times) {
 // cap on objects, and a run of empty parts that never ends before 8 GiB.
 void AddSpeltDwgSeeds(Corpus& corpus, const Bytes& drawing) {
     corpus.Add(fuzz::EncodeCompact(drawing));
-    const auto map = dwgtest::ReadObjectMap(drawing, dwgtest::Le32(drawing, 0x19 + 9 * 2 + 1),
+    const auto map = dwgtest::ReadObjectMap(drawing, dwgtest::Le32(drawing, dwgtest::kMapLocator),
                                             drawing[5] == '5' ? kR2000 : kR13);
     if (map.empty()) return;
     dwgtest::BitWriter entries;

@@ -56,6 +56,8 @@ class BitWriter {
 inline uint32_t Le32(std::span<const uint8_t> b, std::size_t at) {
     return bytes::LoadU32(b.data() + at);
 }
+// Where an R13-R2000 drawing written by CompactDwg keeps its map's address: the third locator.
+inline constexpr std::size_t kMapLocator = 0x19 + 9 * 2 + 1;
 inline void PutLe32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
@@ -183,16 +185,17 @@ inline void PutLe64(std::vector<uint8_t>& b, uint64_t v) {
     for (int i = 0; i < 8; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-struct Section2007 {
+// A section of a paged container (R2004 on): its data, and the offsets its pages are listed at.
+struct PagedSection {
     std::string name;
     std::vector<uint8_t> data;
-    std::vector<uint64_t> offsets = {0};  // where its one page is listed
+    std::vector<uint64_t> offsets = {0};
 };
 
 // An R2007 container: the first 0x80 bytes of `head` (thumbnail address cleared), the coded
 // header, each section as one compressed, interleaved page, the section map, the page map.
 inline std::vector<uint8_t> Container2007(std::span<const uint8_t> head,
-                                          const std::vector<Section2007>& sections) {
+                                          const std::vector<PagedSection>& sections) {
     std::vector<uint8_t> out(head.begin(), head.begin() + 0x80);
     PutLe32(out, 0x0D, 0);
     out.resize(0x480);
@@ -203,7 +206,7 @@ inline std::vector<uint8_t> Container2007(std::span<const uint8_t> head,
         out.insert(out.end(), coded.begin(), coded.end());
         return id++;
     };
-    for (const Section2007& section : sections) {
+    for (const PagedSection& section : sections) {
         const auto packed = Literals2007(section.data);
         const uint64_t pageId =
             page(Interleave(packed, 251, (packed.size() + 7) & ~std::size_t{7}));
@@ -272,7 +275,7 @@ inline std::vector<uint8_t> Literals2004(std::span<const uint8_t> data) {
 // listed at every one of its offsets), the section map, the page map. Page checksums are left
 // 0: the reader does not check them.
 inline std::vector<uint8_t> Container2004(std::span<const uint8_t> head,
-                                          const std::vector<Section2007>& sections,
+                                          const std::vector<PagedSection>& sections,
                                           std::size_t pageSize = 0x7400) {
     std::vector<uint8_t> out(head.begin(), head.begin() + 0x80);
     PutLe32(out, 0x0D, 0);
@@ -281,7 +284,7 @@ inline std::vector<uint8_t> Container2004(std::span<const uint8_t> head,
     uint32_t id = 1;
     PutLe32(sectionMap, 0, static_cast<uint32_t>(sections.size()));
     for (std::size_t number = 0; number < sections.size(); ++number) {
-        const Section2007& section = sections[number];
+        const PagedSection& section = sections[number];
         const std::size_t pages =
             std::max<std::size_t>(1, (section.data.size() + pageSize - 1) / pageSize);
         const uint64_t size =
@@ -372,7 +375,7 @@ inline std::vector<uint8_t> CompactPagedDwg(std::span<const uint8_t> in, std::si
         std::vector<uint8_t> kept(objects.begin(), objects.begin() + 4);
         std::vector<uint8_t> newMap;
         AppendObjectMap(newMap, KeepObjects(objects, map, release, room, kept));
-        const std::vector<Section2007> sections = {
+        const std::vector<PagedSection> sections = {
             {"AcDb:Classes", classes}, {"AcDb:Handles", newMap}, {"AcDb:AcDbObjects", kept}};
         drawing =
             release == kR2007 ? Container2007(in, sections) : Container2004(in, sections, pageSize);

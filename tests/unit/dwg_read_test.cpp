@@ -478,7 +478,7 @@ TEST(DwgRead, LyingObjectMap) {
     ASSERT_FALSE(map.empty());
     map.emplace_back(20001, static_cast<uint32_t>(drawing.size() + 100));
     const uint32_t mapAt = dwgtest::AppendObjectMap(drawing, map);
-    dwgtest::PutLe32(drawing, 0x19 + 9 * 2 + 1, mapAt);
+    dwgtest::PutLe32(drawing, dwgtest::kMapLocator, mapAt);
     MemorySource lying(drawing);
     DwgModel model(lying);
     EXPECT_EQ(model.Entities(), 1u);
@@ -491,14 +491,14 @@ TEST(DwgRead, LyingObjectMap) {
     // cost its megabyte; objects inside the one read are not read again.
     auto claims = dwgtest::CompactDwg(ReadFileBytes(FixturesDir() / "example_2000.dwg"), 60000);
     const auto kept =
-        dwgtest::ReadObjectMap(claims, dwgtest::Le32(claims, 0x19 + 9 * 2 + 1), kR2000);
+        dwgtest::ReadObjectMap(claims, dwgtest::Le32(claims, dwgtest::kMapLocator), kR2000);
     const uint32_t claimsAt = static_cast<uint32_t>(claims.size());
     for (int i = 0; i < (1 << 17) + 1000; ++i) {
         claims.insert(claims.end(), {0x00, 0x80, 0x20, 0x00, 0, 0, 0, 0});  // MS 0x100000
     }
     std::vector<std::pair<uint64_t, uint32_t>> claimsMap(kept.begin(), kept.end());
     for (uint32_t i = 0; i < 1000; ++i) claimsMap.emplace_back(0x100000 + i, claimsAt + 8 * i);
-    dwgtest::PutLe32(claims, 0x19 + 9 * 2 + 1, dwgtest::AppendObjectMap(claims, claimsMap));
+    dwgtest::PutLe32(claims, dwgtest::kMapLocator, dwgtest::AppendObjectMap(claims, claimsMap));
     MemorySource claimsSource(claims);
     DwgModel claimsModel(claimsSource);
     EXPECT_EQ(claimsModel.Unread(), 1000u);
